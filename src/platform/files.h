@@ -1,0 +1,73 @@
+// Files and folders. Paths are ANSI byte strings, passed to the *A functions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nimbra::platform {
+
+enum class FileAccess { Read, Write, ReadWrite };
+
+enum class FileCreation {
+  OpenExisting,  // OPEN_EXISTING
+  CreateNew,     // CREATE_NEW: fails with ERROR_FILE_EXISTS when the file is there
+  CreateAlways,  // CREATE_ALWAYS
+};
+
+// An open file. Destroying it closes the handle, exactly once.
+class File {
+ public:
+  virtual ~File() = default;
+  File() = default;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // ReadFile: the number of bytes read (0 at the end of the file), nullopt on error.
+  virtual std::optional<std::size_t> read(std::span<std::byte> buffer) = 0;
+  // WriteFile: the number of bytes written, which may be short of data.size()
+  // (a full disk does that without an error); nullopt on error.
+  virtual std::optional<std::size_t> write(std::span<const std::byte> data) = 0;
+  // FlushFileBuffers.
+  virtual bool flush() = 0;
+};
+
+struct OpenedFile {
+  std::unique_ptr<File> file;  // null on failure
+  std::uint32_t error = 0;     // Win32 error code when file is null
+};
+
+// One entry of a directory listing (FindFirstFileA / FindNextFileA).
+struct DirectoryEntry {
+  std::string name;             // without folder, as listed; "." and ".." included
+  std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
+  std::uint64_t size = 0;        // the full 64-bit size
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // CreateFileA with FILE_ATTRIBUTE_NORMAL; shareMode is a FILE_SHARE_* mask.
+  virtual OpenedFile openFile(std::string_view path, FileAccess access, std::uint32_t shareMode,
+                              FileCreation creation) = 0;
+  // True when something that is not a folder exists at path.
+  virtual bool fileExists(std::string_view path) = 0;
+  // True when a folder exists at path.
+  virtual bool folderExists(std::string_view path) = 0;
+  // Every entry that matches the pattern (a folder, then a name with wildcards),
+  // whatever its attributes, in the system's listing order; empty when nothing
+  // matches or the folder cannot be listed.
+  virtual std::vector<DirectoryEntry> listDirectory(std::string_view pattern) = 0;
+  // MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH):
+  // replaces target in one step. A Win32 error code, 0 on success.
+  virtual std::uint32_t replaceFile(std::string_view source, std::string_view target) = 0;
+  // DeleteFileA.
+  virtual bool deleteFile(std::string_view path) = 0;
+};
+
+}  // namespace nimbra::platform

@@ -1,0 +1,42 @@
+// Reads a text file line by line, the way the language files and the console
+// output are read: a line ends at LF or CR LF, any other CR is dropped, a byte
+// 0x1A ends the file. Reads in large blocks; a line is handed out as a view
+// into the block and copied only when it straddles two blocks.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace nimbra::platform {
+
+class LineReader {
+ public:
+  static constexpr std::size_t kBlockSize = 64 * 1024;
+
+  explicit LineReader(File& file, std::size_t blockSize = kBlockSize);
+
+  // True when no byte is left (end of file, a 0x1A, or a read error).
+  bool atEnd();
+  // The next line without its terminator; empty at the end. The view is valid
+  // until the next call.
+  std::string_view readLine();
+  // True once a read of the file has failed; atEnd() is then true as well.
+  bool failed() const { return failed_; }
+
+ private:
+  bool fill();  // reads the next block when the current one is used up; false at the end
+
+  File& file_;
+  std::vector<char> block_;
+  std::size_t begin_ = 0;  // first unread byte of block_
+  std::size_t end_ = 0;    // end of valid bytes of block_
+  bool endOfData_ = false;  // nothing more will be read from the file
+  bool failed_ = false;
+  std::string joined_;  // a line that straddles blocks, or that held a CR
+};
+
+}  // namespace nimbra::platform

@@ -1,0 +1,46 @@
+// Facts about the system and the process: version records, processor,
+// metrics, locale, environment, code pages, rights and the command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nimbra::platform {
+
+// The fields of OSVERSIONINFO(EX)A that the core uses. suiteMask and
+// productType are zero in a basic record.
+struct VersionRecord {
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint32_t build = 0;  // the whole dwBuildNumber field
+  std::uint32_t platformId = 0;
+  std::string servicePack;  // szCSDVersion, up to its NUL
+  std::uint16_t suiteMask = 0;
+  std::uint8_t productType = 0;
+};
+
+class SystemInfo {
+ public:
+  virtual ~SystemInfo() = default;
+  // GetVersionExA with an OSVERSIONINFOEXA (extended) or an OSVERSIONINFOA record;
+  // nullopt when the system refuses that record.
+  virtual std::optional<VersionRecord> versionRecord(bool extended) = 0;
+  // wProcessorArchitecture of GetNativeSystemInfo when kernel32 exports it, else of GetSystemInfo.
+  virtual std::uint16_t processorArchitecture() = 0;
+  // GetSystemMetrics.
+  virtual int systemMetric(int index) = 0;
+  // GetUserDefaultLCID.
+  virtual std::uint32_t userDefaultLcid() = 0;
+  // GetEnvironmentVariableA: the whole value, nullopt when the variable is not set.
+  virtual std::optional<std::string> environmentVariable(std::string_view name) = 0;
+  // OemToCharA: the same number of bytes, from the OEM to the ANSI code page.
+  virtual std::string oemToAnsi(std::string_view text) = 0;
+  // IsUserAnAdmin() != 0.
+  virtual bool isUserAnAdmin() = 0;
+  // GetCommandLineA.
+  virtual std::string commandLine() = 0;
+};
+
+}  // namespace nimbra::platform
