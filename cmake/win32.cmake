@@ -1,2 +1,28 @@
-# Windows build (mingw-w64 i686): the installer, the real platform layer, its
-# tests under Wine and the test tools.
+# Windows build (mingw-w64 i686): the real platform layer, the installer, the
+# test tools, and the tests that run under Wine.
+
+enable_testing()
+include(GoogleTest)
+
+# GoogleTest from Debian's sources, built with the same toolchain. The posix
+# thread-model compilers give it std::mutex; -static links winpthread in.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Everything for Windows is linked statically, so that it imports only system DLLs.
+add_link_options(-static -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat)
+
+file(GLOB win32_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/*.cpp)
+add_library(nimbra_win32 STATIC ${win32_sources})
+target_include_directories(nimbra_win32 PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(nimbra_win32 PUBLIC nimbra_platform advapi32 user32 shell32)
+
+include(${PROJECT_SOURCE_DIR}/cmake/installer.cmake OPTIONAL)
+
+foreach(dir tests/support/tools tests/win32 tests/e2e)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endforeach()
