@@ -1,0 +1,300 @@
+#include "fake/fake_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/codes.h"
+
+namespace nimbra::fake {
+
+namespace {
+
+char lowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool isAbsolute(std::string_view path) {
+  return (path.size() >= 2 && path[1] == ':') || path.starts_with("\\\\");
+}
+
+// Windows wildcards: '*' any run, '?' one character; "*.*" matches every name.
+bool matches(std::string_view mask, std::string_view name) {
+  if (mask == "*.*" || mask == "*") return true;
+  if (mask.empty()) return name.empty();
+  if (mask[0] == '*') {
+    for (std::size_t skip = 0; skip <= name.size(); ++skip)
+      if (matches(mask.substr(1), name.substr(skip))) return true;
+    return false;
+  }
+  if (name.empty()) return false;
+  if (mask[0] != '?' && lowerChar(mask[0]) != lowerChar(name[0])) return false;
+  return matches(mask.substr(1), name.substr(1));
+}
+
+std::string lastComponent(std::string_view path) {
+  auto at = path.find_last_of('\\');
+  return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
+}
+
+}  // namespace
+
+class FakeFile : public platform::File {
+ public:
+  FakeFile(FakeFileSystem& fs, FakeFileSystem::OpenRecord record) : fs_(fs), record_(std::move(record)) {
+    fs_.open_.push_back(&record_);
+  }
+  ~FakeFile() override { std::erase(fs_.open_, &record_); }
+
+  std::optional<std::size_t> read(std::span<std::byte> buffer) override {
+    if (fs_.faults_.take(Call::FileRead) || !record_.reads) return std::nullopt;
+    auto& node = fs_.nodes_.at(record_.key);
+    std::uint64_t size = fs_.sizeOf(node);
+    if (position_ >= size) return 0;
+    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - position_));
+    if (node.sizeOnly)
+      std::memset(buffer.data(), 0, n);
+    else
+      std::memcpy(buffer.data(), node.content.data() + position_, n);
+    position_ += n;
+    return n;
+  }
+
+  std::optional<std::size_t> write(std::span<const std::byte> data) override {
+    if (fs_.faults_.take(Call::FileWrite) || !record_.writes) return std::nullopt;
+    std::size_t n = data.size();
+    if (fs_.freeSpace) {
+      if (*fs_.freeSpace == 0 && n > 0) return std::nullopt;  // ERROR_DISK_FULL
+      n = static_cast<std::size_t>(std::min<std::uint64_t>(n, *fs_.freeSpace));
+      *fs_.freeSpace -= n;
+    }
+    auto& content = fs_.nodes_.at(record_.key).content;
+    if (content.size() < position_ + n) content.resize(position_ + n);
+    std::memcpy(content.data() + position_, data.data(), n);
+    position_ += n;
+    return n;
+  }
+
+  bool flush() override { return !fs_.faults_.take(Call::FileFlush) && record_.writes; }
+
+ private:
+  FakeFileSystem& fs_;
+  FakeFileSystem::OpenRecord record_;
+  std::uint64_t position_ = 0;
+};
+
+std::string FakeFileSystem::key(std::string_view path) const {
+  std::string full = isAbsolute(path) ? std::string(path) : currentDirectory + "\\" + std::string(path);
+  std::string out;
+  for (char c : full) {
+    if (c == '/') c = '\\';
+    if (c == '\\' && !out.empty() && out.back() == '\\') continue;
+    out.push_back(lowerChar(c));
+  }
+  while (!out.empty() && out.back() == '\\') out.pop_back();
+  return out;
+}
+
+std::string FakeFileSystem::parentKey(const std::string& key) {
+  auto at = key.find_last_of('\\');
+  return at == std::string::npos ? std::string() : key.substr(0, at);
+}
+
+FakeFileSystem::Node& FakeFileSystem::ensure(std::string_view path, bool folder) {
+  std::string k = key(path);
+  auto found = nodes_.find(k);
+  if (found != nodes_.end()) return found->second;
+  std::string parent = parentKey(k);
+  if (!parent.empty()) {
+    Node& up = ensure(parent, true);
+    up.children.push_back(k);
+  }
+  Node& node = nodes_[k];
+  node.path = isAbsolute(path) ? std::string(path) : k;
+  while (node.path.size() > 1 && node.path.back() == '\\') node.path.pop_back();
+  node.folder = folder;
+  node.attributes = folder ? win::kAttributeDirectory : win::kAttributeArchive;
+  return node;
+}
+
+void FakeFileSystem::addFile(std::string_view path, std::string_view content, std::uint32_t attributes) {
+  Node& node = ensure(path, false);
+  node.content = std::string(content);
+  node.sizeOnly.reset();
+  node.attributes = attributes;
+}
+
+void FakeFileSystem::addSizedFile(std::string_view path, std::uint64_t size) {
+  Node& node = ensure(path, false);
+  node.content.clear();
+  node.sizeOnly = size;
+}
+
+void FakeFileSystem::addFolder(std::string_view path, std::uint32_t attributes) {
+  ensure(path, true).attributes = attributes | win::kAttributeDirectory;
+}
+
+void FakeFileSystem::addFolderLink(std::string_view path, std::string_view target) {
+  Node& node = ensure(path, true);
+  node.attributes = win::kAttributeDirectory | win::kAttributeReparsePoint;
+  node.linkTarget = key(target);
+}
+
+void FakeFileSystem::setAttributes(std::string_view path, std::uint32_t attributes) {
+  nodes_.at(key(path)).attributes = attributes;
+}
+
+void FakeFileSystem::remove(std::string_view path) {
+  std::string k = key(path);
+  std::vector<std::string> doomed{k};
+  for (std::size_t i = 0; i < doomed.size(); ++i) {
+    auto it = nodes_.find(doomed[i]);
+    if (it == nodes_.end()) continue;
+    doomed.insert(doomed.end(), it->second.children.begin(), it->second.children.end());
+  }
+  for (auto& d : doomed) nodes_.erase(d);
+  auto parent = nodes_.find(parentKey(k));
+  if (parent != nodes_.end()) std::erase(parent->second.children, k);
+}
+
+void FakeFileSystem::holdOpen(std::string_view path, std::uint64_t untilMs) { nodes_.at(key(path)).heldUntil = untilMs; }
+
+void FakeFileSystem::releaseHold(std::string_view path) { nodes_.at(key(path)).heldUntil = 0; }
+
+std::optional<std::string> FakeFileSystem::contents(std::string_view path) const {
+  auto it = nodes_.find(key(path));
+  if (it == nodes_.end() || it->second.folder) return std::nullopt;
+  if (it->second.sizeOnly) return std::string(*it->second.sizeOnly, '\0');
+  return it->second.content;
+}
+
+bool FakeFileSystem::exists(std::string_view path) const { return nodes_.contains(key(path)); }
+
+std::vector<std::string> FakeFileSystem::listTree(std::string_view folder) const {
+  std::vector<std::string> out;
+  auto root = nodes_.find(key(folder));
+  if (root == nodes_.end()) return out;
+  std::vector<std::string> pending = root->second.children;
+  for (std::size_t i = 0; i < pending.size(); ++i) {
+    const Node& node = nodes_.at(pending[i]);
+    out.push_back(node.path);
+    if (node.linkTarget.empty()) pending.insert(pending.end(), node.children.begin(), node.children.end());
+  }
+  return out;
+}
+
+std::uint64_t FakeFileSystem::sizeOf(const Node& node) const {
+  return node.sizeOnly ? *node.sizeOnly : node.content.size();
+}
+
+bool FakeFileSystem::inUse(const std::string& k) const {
+  auto it = nodes_.find(k);
+  if (it != nodes_.end() && clock_.nowMs < it->second.heldUntil) return true;
+  return std::any_of(open_.begin(), open_.end(), [&](const OpenRecord* r) { return r->key == k; });
+}
+
+platform::OpenedFile FakeFileSystem::openFile(std::string_view path, platform::FileAccess access,
+                                              std::uint32_t shareMode, platform::FileCreation creation) {
+  using platform::FileAccess;
+  using platform::FileCreation;
+  std::string k = key(path);
+  static const char* const kAccess[] = {"read", "write", "readwrite"};
+  static const char* const kCreation[] = {"open-existing", "create-new", "create-always"};
+  log_.push_back(k + " " + kAccess[static_cast<int>(access)] + " share=" + std::to_string(shareMode) + " " +
+                 kCreation[static_cast<int>(creation)]);
+  if (auto error = faults_.take(Call::FileOpen)) return {nullptr, *error};
+
+  bool reads = access != FileAccess::Write;
+  bool writes = access != FileAccess::Read;
+  auto parent = nodes_.find(parentKey(k));
+  if (parent == nodes_.end() || !parent->second.folder) return {nullptr, win::kErrorPathNotFound};
+  auto it = nodes_.find(k);
+  bool present = it != nodes_.end();
+  if (present && it->second.folder) return {nullptr, win::kErrorAccessDenied};
+  if (!present && creation == FileCreation::OpenExisting) return {nullptr, win::kErrorFileNotFound};
+  if (present && creation == FileCreation::CreateNew) return {nullptr, win::kErrorFileExists};
+  if (present && clock_.nowMs < it->second.heldUntil) return {nullptr, win::kErrorSharingViolation};
+  if (present && writes && (it->second.attributes & win::kAttributeReadOnly)) return {nullptr, win::kErrorAccessDenied};
+  if (present && creation == FileCreation::CreateAlways && (it->second.attributes & win::kAttributeReadOnly))
+    return {nullptr, win::kErrorAccessDenied};
+  for (const OpenRecord* other : open_) {
+    if (other->key != k) continue;
+    bool theyAllowUs = (!reads || (other->share & win::kShareRead)) && (!writes || (other->share & win::kShareWrite));
+    bool weAllowThem =
+        (!other->reads || (shareMode & win::kShareRead)) && (!other->writes || (shareMode & win::kShareWrite));
+    if (!theyAllowUs || !weAllowThem) return {nullptr, win::kErrorSharingViolation};
+  }
+  Node& node = ensure(path, false);
+  if (creation == FileCreation::CreateAlways) {
+    node.content.clear();
+    node.sizeOnly.reset();
+  }
+  return {std::make_unique<FakeFile>(*this, OpenRecord{k, reads, writes, shareMode}), 0};
+}
+
+bool FakeFileSystem::fileExists(std::string_view path) {
+  auto it = nodes_.find(key(path));
+  return it != nodes_.end() && !it->second.folder;
+}
+
+bool FakeFileSystem::folderExists(std::string_view path) {
+  auto it = nodes_.find(key(path));
+  return it != nodes_.end() && it->second.folder;
+}
+
+std::vector<platform::DirectoryEntry> FakeFileSystem::listDirectory(std::string_view pattern) {
+  std::vector<platform::DirectoryEntry> out;
+  if (faults_.take(Call::ListDirectory)) return out;
+  auto at = pattern.find_last_of('\\');
+  std::string folderKey = key(at == std::string_view::npos ? std::string_view(".") : pattern.substr(0, at));
+  std::string_view mask = at == std::string_view::npos ? pattern : pattern.substr(at + 1);
+  auto folder = nodes_.find(folderKey);
+  if (folder == nodes_.end() || !folder->second.folder) return out;
+  const Node* listed = &folder->second;
+  if (!listed->linkTarget.empty()) {
+    auto target = nodes_.find(listed->linkTarget);
+    if (target == nodes_.end()) return out;
+    listed = &target->second;
+  }
+  if (folderKey.find('\\') != std::string::npos) {
+    for (const char* dot : {".", ".."})
+      if (matches(mask, dot)) out.push_back({dot, win::kAttributeDirectory, 0});
+  }
+  for (const std::string& child : listed->children) {
+    const Node& node = nodes_.at(child);
+    std::string name = lastComponent(node.path);
+    if (matches(mask, name)) out.push_back({name, node.attributes, node.folder ? 0 : sizeOf(node)});
+  }
+  return out;
+}
+
+std::uint32_t FakeFileSystem::replaceFile(std::string_view source, std::string_view target) {
+  if (auto error = faults_.take(Call::FileReplace)) return *error;
+  std::string from = key(source), to = key(target);
+  auto src = nodes_.find(from);
+  if (src == nodes_.end() || src->second.folder) return win::kErrorFileNotFound;
+  if (inUse(from)) return win::kErrorSharingViolation;
+  auto parent = nodes_.find(parentKey(to));
+  if (parent == nodes_.end() || !parent->second.folder) return win::kErrorPathNotFound;
+  auto dst = nodes_.find(to);
+  if (dst != nodes_.end()) {
+    if (dst->second.folder || (dst->second.attributes & win::kAttributeReadOnly)) return win::kErrorAccessDenied;
+    if (inUse(to)) return win::kErrorSharingViolation;
+  }
+  Node moved = src->second;
+  remove(source);
+  Node& node = ensure(target, false);
+  node.content = std::move(moved.content);
+  node.sizeOnly = moved.sizeOnly;
+  node.attributes = moved.attributes;
+  return win::kErrorSuccess;
+}
+
+bool FakeFileSystem::deleteFile(std::string_view path) {
+  if (faults_.take(Call::FileDelete)) return false;
+  std::string k = key(path);
+  auto it = nodes_.find(k);
+  if (it == nodes_.end() || it->second.folder) return false;
+  if (inUse(k) || (it->second.attributes & win::kAttributeReadOnly)) return false;
+  remove(path);
+  return true;
+}
+
+}  // namespace nimbra::fake

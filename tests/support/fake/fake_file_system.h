@@ -1,0 +1,93 @@
+// An in-memory file tree with Windows rules: names compare without regard to
+// case, opens honour share modes, other processes can hold a file, the
+// read-only attribute and a limited free space are enforced.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fake/fake_system.h"
+#include "fake/fault_plan.h"
+#include "platform/files.h"
+
+namespace nimbra::fake {
+
+class FakeFileSystem : public platform::FileSystem {
+ public:
+  static constexpr std::uint64_t kForever = std::numeric_limits<std::uint64_t>::max();
+
+  FakeFileSystem(FaultPlan& faults, FakeClock& clock) : faults_(faults), clock_(clock) {}
+
+  // Relative paths are taken relative to this folder (SetCurrentDirectory changes it).
+  std::string currentDirectory = "C:\\";
+  // Bytes that writes may still add; unlimited when empty.
+  std::optional<std::uint64_t> freeSpace;
+
+  // Test set-up; missing parent folders are created.
+  void addFile(std::string_view path, std::string_view content, std::uint32_t attributes = 0x20);
+  // A file that reports `size` bytes (read as zeros) without storing them.
+  void addSizedFile(std::string_view path, std::uint64_t size);
+  void addFolder(std::string_view path, std::uint32_t attributes = 0x10);
+  // A folder link (junction) that lists the target folder's entries.
+  void addFolderLink(std::string_view path, std::string_view target);
+  void setAttributes(std::string_view path, std::uint32_t attributes);
+  void remove(std::string_view path);
+  // Another process holds the file open with no sharing until the clock reaches untilMs.
+  void holdOpen(std::string_view path, std::uint64_t untilMs = kForever);
+  void releaseHold(std::string_view path);
+
+  // Inspection.
+  std::optional<std::string> contents(std::string_view path) const;
+  bool exists(std::string_view path) const;
+  // Every file and folder below folder (full paths as created), in creation order.
+  std::vector<std::string> listTree(std::string_view folder) const;
+  int openFiles() const { return static_cast<int>(open_.size()); }
+  // Every openFile call: "<resolved path> <access> share=<n> <creation>".
+  const std::vector<std::string>& log() const { return log_; }
+
+  platform::OpenedFile openFile(std::string_view path, platform::FileAccess access, std::uint32_t shareMode,
+                                platform::FileCreation creation) override;
+  bool fileExists(std::string_view path) override;
+  bool folderExists(std::string_view path) override;
+  std::vector<platform::DirectoryEntry> listDirectory(std::string_view pattern) override;
+  std::uint32_t replaceFile(std::string_view source, std::string_view target) override;
+  bool deleteFile(std::string_view path) override;
+
+ private:
+  friend class FakeFile;
+  struct Node {
+    std::string path;  // as first created
+    bool folder = false;
+    std::uint32_t attributes = 0;
+    std::string content;
+    std::optional<std::uint64_t> sizeOnly;
+    std::string linkTarget;              // key of the linked folder
+    std::vector<std::string> children;  // keys, in creation order
+    std::uint64_t heldUntil = 0;
+  };
+  struct OpenRecord {
+    std::string key;
+    bool reads;
+    bool writes;
+    std::uint32_t share;
+  };
+
+  std::string key(std::string_view path) const;  // normalised, lower-cased absolute path
+  static std::string parentKey(const std::string& key);
+  Node& ensure(std::string_view path, bool folder);
+  bool inUse(const std::string& key) const;
+  std::uint64_t sizeOf(const Node& node) const;
+
+  FaultPlan& faults_;
+  FakeClock& clock_;
+  std::map<std::string, Node> nodes_;
+  std::vector<OpenRecord*> open_;
+  std::vector<std::string> log_;
+};
+
+}  // namespace nimbra::fake

@@ -1,0 +1,33 @@
+#include "fake/fake_system.h"
+
+#include <cstring>
+
+namespace nimbra::fake {
+
+namespace {
+std::string resourceId(std::string_view name, std::string_view type) {
+  std::string id = std::string(type) + "/" + std::string(name);
+  for (char& c : id)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return id;
+}
+}  // namespace
+
+void FakeModuleResources::add(std::string_view name, std::string_view type, std::vector<std::byte> bytes) {
+  resources_[resourceId(name, type)] = std::move(bytes);
+}
+
+void FakeModuleResources::add(std::string_view name, std::string_view type, std::string_view bytes) {
+  std::vector<std::byte> data(bytes.size());
+  std::memcpy(data.data(), bytes.data(), bytes.size());
+  add(name, type, std::move(data));
+}
+
+std::optional<std::span<const std::byte>> FakeModuleResources::find(std::string_view name, std::string_view type) {
+  if (faults_.take(Call::ResourceFind)) return std::nullopt;
+  auto it = resources_.find(resourceId(name, type));
+  if (it == resources_.end()) return std::nullopt;
+  return std::span<const std::byte>(it->second);
+}
+
+}  // namespace nimbra::fake
