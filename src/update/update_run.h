@@ -1,0 +1,22 @@
+// The one update run of the installer: preconditions, closing a running
+// Nimbra, the questions, writing the pack, recording the installation size
+// and starting Nimbra. A linear pass that ends at the first failing check;
+// whatever failed has already told the user.
+#pragma once
+
+#include "host/startup_settings.h"
+#include "lang/language_files.h"
+#include "platform/platform.h"
+#include "update/exit_code.h"
+#include "update/installer_configuration.h"
+
+namespace nimbra {
+
+// Runs after InitStartupSettings. Sets the product key, the titles and the
+// pack version text in state.settings, then performs the run. In the modest
+// mode (argument 1 "modest") nothing is asked; Nimbra is started at the end
+// only when argument 2 is "runapp" (both in any letter case).
+ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
+                   const InstallerConfiguration& configuration);
+
+}  // namespace nimbra

@@ -1,0 +1,362 @@
+// The whole update run on the fake world: each path from the entry to its
+// end, what the user sees, what lands on disk and in the registry, and the
+// exit code.
+#include "update/update_run.h"
+
+#include <gtest/gtest.h>
+
+#include "fake/fake_world.h"
+#include "host/shared_registry.h"
+#include "platform/codes.h"
+
+namespace nimbra {
+namespace {
+
+using fake::BoxRecord;
+using platform::RegistryRoot;
+
+constexpr char kFolder[] = "C:\\Program Files\\Nimbra\\";
+constexpr char kPack[] = "C:\\Program Files\\Nimbra\\dwix.cok";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbra";
+constexpr char kProductKey[] = "Software\\Tarvel\\Nimbra";
+
+constexpr char kEnglish[] =
+    "[langname]\r\nEnglish\r\n\r\n[langver]\r\n1\r\n\r\n[langcode]\r\n1033\r\n\r\n[langcharset]\r\n0\r\n\r\n"
+    "[progname]\r\nNimbra\r\n\r\n[soundquest]\r\nSound pack\r\n\r\n"
+    "[olderfilever]\r\nThe installed %1 is newer.\r\nReplace it anyway?\r\n\r\n"
+    "[filecantopen]\r\nCan't open %1\r\nIs Nimbra still running?\r\n\r\n"
+    "[installask]\r\nInstall %2 into %1?\r\n\r\n[liveupdatecaption]\r\nNimbra LiveUpdate\r\n\r\n"
+    "[installdone]\r\n%1 is installed.\r\n\r\n[asktorun]\r\nStart Nimbra now?\r\n\r\n"
+    "[noright]\r\nYou need administrator rights.\r\nPlease log in as an administrator.\r\n\r\n"
+    "[crickets]\r\nCrickets\r\n";
+
+std::string Pack(char versionByte, std::size_t size = 64) {
+  std::string pack = std::string("dwix") + versionByte;
+  pack.resize(size, 'p');
+  return pack;
+}
+
+class UpdateRun : public ::testing::Test {
+ protected:
+  UpdateRun() {
+    world.registry.setString(RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                             "ProgramFilesDir", "C:\\Program Files");
+    world.files.addFile(std::string(kFolder) + "nimbra.exe", std::string(1000, 'x'));
+    world.files.addFile(std::string(kFolder) + "language\\english.lng", kEnglish);
+    world.resources.add("DWIX", "COK", carried);
+    state.registry = std::make_unique<SharedRegistry>(world.registry, win::kKeyAllAccess | win::kKeyWow64_64Key);
+    state.settings.userLcid = 1033;
+  }
+
+  ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}); }
+
+  void Modest(std::string_view second = "") {
+    state.settings.startArgument = "modest";
+    world.system.commandLineText = "\"C:\\Downloads\\nimbra-pack-update.exe\" MODEST " + std::string(second);
+  }
+
+  std::vector<std::string> Captions() const {
+    std::vector<std::string> captions;
+    for (const auto& box : world.boxes.shown) captions.push_back(box.caption);
+    return captions;
+  }
+
+  std::optional<std::uint32_t> EstimatedSize() const {
+    return world.registry.dword(RegistryRoot::LocalMachine, kUninstallKey, "EstimatedSize");
+  }
+
+  bool LanguageFilesTouched() const {
+    for (const auto& line : world.files.log())
+      if (line.find("\\language\\") != std::string::npos) return true;
+    return false;
+  }
+
+  fake::FakeWorld world;
+  platform::Platform platform = world.platform();
+  StartupState state;
+  LanguageFiles languages;
+  const std::string carried = Pack('\x26', 5000);
+};
+
+TEST_F(UpdateRun, OlderInstalledPackIsReplacedAfterTwoYesAnswersAndNimbraStartsInItsFolder) {
+  world.files.addFile(kPack, Pack('\x25'));
+
+  EXPECT_EQ(Run(), ExitCode::Installed);
+
+  ASSERT_EQ(world.boxes.shown.size(), 2u);
+  const BoxRecord& ask = world.boxes.shown[0];
+  EXPECT_EQ(ask.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(ask.caption, "Sound pack");
+  EXPECT_EQ(ask.text, "Install Crickets 6 into Nimbra LiveUpdate?");
+  EXPECT_EQ(ask.style, 0x00042024u);
+  EXPECT_EQ(ask.language, 1033);
+  const BoxRecord& done = world.boxes.shown[1];
+  EXPECT_EQ(done.caption, "Nimbra LiveUpdate");
+  EXPECT_EQ(done.text, "Nimbra LiveUpdate (Crickets 6) is installed.\r\n\r\nStart Nimbra now?");
+  EXPECT_EQ(done.style, 0x00042024u);
+
+  EXPECT_EQ(world.files.contents(kPack), carried);
+  ASSERT_EQ(world.processes.shellOpens.size(), 1u);
+  const auto& open = world.processes.shellOpens[0];
+  EXPECT_EQ(open.verb, "open");
+  EXPECT_EQ(open.file, "C:\\Program Files\\Nimbra\\Nimbra.exe");
+  EXPECT_EQ(open.parameters, "");
+  EXPECT_EQ(open.directory, "");
+  EXPECT_EQ(open.showCommand, 1);
+  EXPECT_EQ(open.currentDirectory, "C:\\Program Files\\Nimbra");
+}
+
+TEST_F(UpdateRun, EstimatedSizeIsTheFolderSizeInKiBAfterThePackIsWritten) {
+  world.files.addFile(kPack, Pack('\x25', 100));
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  // nimbra.exe 1000 + english.lng + the new pack of 5000 bytes.
+  std::uint64_t bytes = 1000 + std::string(kEnglish).size() + 5000;
+  EXPECT_EQ(EstimatedSize(), bytes / 1024);
+  EXPECT_FALSE(world.registry.keyExists(RegistryRoot::LocalMachine,
+                                        "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbra"));
+}
+
+TEST_F(UpdateRun, EqualInstalledVersionIsNotOlderAndGoesStraightToTheInstallQuestion) {
+  world.files.addFile(kPack, Pack('\x26'));
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra LiveUpdate"}));
+  EXPECT_EQ(world.boxes.shown[0].text, "Install Crickets 6 into Nimbra LiveUpdate?");
+}
+
+TEST_F(UpdateRun, NewerInstalledPackAsksFirstAndNoKeepsItUntouched) {
+  world.files.addFile(kPack, Pack('\x27'));
+  world.boxes.answers = {win::kIdNo};
+
+  EXPECT_EQ(Run(), ExitCode::Declined);
+
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].caption, "Sound pack");
+  EXPECT_EQ(world.boxes.shown[0].text, "The installed dwix.cok is newer.\r\nReplace it anyway?");
+  EXPECT_EQ(world.files.contents(kPack), Pack('\x27'));
+  EXPECT_EQ(EstimatedSize(), std::nullopt);
+  EXPECT_TRUE(world.processes.shellOpens.empty());
+}
+
+TEST_F(UpdateRun, NewerInstalledPackReplacedWhenTheUserAgreesTwice) {
+  world.files.addFile(kPack, Pack('\x27'));
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  ASSERT_EQ(world.boxes.shown.size(), 3u);
+  EXPECT_EQ(world.boxes.shown[1].text, "Install Crickets 6 into Nimbra LiveUpdate?");
+  EXPECT_EQ(world.files.contents(kPack), carried);
+}
+
+TEST_F(UpdateRun, NoAnswerToTheInstallQuestionWritesNothing) {
+  world.files.addFile(kPack, Pack('\x25'));
+  world.boxes.answers = {win::kIdNo};
+  EXPECT_EQ(Run(), ExitCode::Declined);
+  EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
+  EXPECT_EQ(EstimatedSize(), std::nullopt);
+  EXPECT_TRUE(world.processes.shellOpens.empty());
+}
+
+TEST_F(UpdateRun, OnlyYesCountsAsYes) {
+  world.boxes.answers = {0};  // the box could not be shown
+  EXPECT_EQ(Run(), ExitCode::Declined);
+  EXPECT_FALSE(world.files.exists(kPack));
+}
+
+TEST_F(UpdateRun, WithoutAnInstalledPackNothingIsProbedAndTheInstallQuestionIsAsked) {
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra LiveUpdate"}));
+  EXPECT_EQ(world.files.contents(kPack), carried);
+  EXPECT_TRUE(world.clock.sleeps.empty());
+}
+
+TEST_F(UpdateRun, NoOnTheFinalQuestionLeavesNimbraClosed) {
+  world.boxes.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_TRUE(world.processes.shellOpens.empty());
+}
+
+TEST_F(UpdateRun, ModestRunAppInAnyCaseAsksNothingWritesAndStartsNimbra) {
+  world.files.addFile(kPack, Pack('\x27'));
+  Modest("RunApp");
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_TRUE(world.boxes.shown.empty());
+  EXPECT_EQ(world.files.contents(kPack), carried);
+  EXPECT_TRUE(EstimatedSize().has_value());
+  ASSERT_EQ(world.processes.shellOpens.size(), 1u);
+  EXPECT_EQ(world.processes.shellOpens[0].file, "C:\\Program Files\\Nimbra\\Nimbra.exe");
+}
+
+class ModestRun : public UpdateRun, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ModestRun, WithoutRunAppAsksNothingWritesAndLeavesNimbraClosed) {
+  Modest(GetParam());
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_TRUE(world.boxes.shown.empty());
+  EXPECT_TRUE(world.processes.shellOpens.empty());
+  EXPECT_EQ(world.files.contents(kPack), carried);
+}
+
+INSTANTIATE_TEST_SUITE_P(SecondArguments, ModestRun, ::testing::Values("", "run", "runapp2", "\"runapp x\""));
+
+TEST_F(UpdateRun, LastRunFolderWinsAndGetsItsBackslash) {
+  world.files.addFile("D:\\Apps\\Nimbra2\\nimbra.exe", "");
+  world.files.addFile("D:\\Apps\\Nimbra2\\language\\english.lng", kEnglish);
+  world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "TheLastRunFolder", "D:\\Apps\\Nimbra2");
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(state.settings.installationFolder, "D:\\Apps\\Nimbra2\\");
+  EXPECT_EQ(world.files.contents("D:\\Apps\\Nimbra2\\dwix.cok"), carried);
+  EXPECT_FALSE(world.files.exists(kPack));
+  EXPECT_EQ(world.registry.openKeys(), 0);
+}
+
+TEST_F(UpdateRun, LastRunFolderThatIsNotAStringLeavesTheFoundFolder) {
+  world.registry.setDword(RegistryRoot::CurrentUser, kProductKey, "TheLastRunFolder", 7);
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(state.settings.installationFolder, kFolder);
+}
+
+TEST_F(UpdateRun, WithoutLastRunFolderTheFoundFolderIsUsedAndTheProductKeyIsCreated) {
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(state.settings.installationFolder, kFolder);
+  EXPECT_TRUE(world.registry.keyExists(RegistryRoot::CurrentUser, kProductKey));
+}
+
+TEST_F(UpdateRun, MissingNimbraShowsOnlyTheBuiltInErrorAndTouchesNothingElse) {
+  world.files.remove(std::string(kFolder) + "nimbra.exe");
+  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  const BoxRecord& box = world.boxes.shown[0];
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(box.caption, "Nimbra update");
+  EXPECT_EQ(box.text, "There's no Nimbra installed.\r\nPlease install the program first.");
+  EXPECT_EQ(box.style, 0x200010u);
+  EXPECT_FALSE(LanguageFilesTouched());
+  EXPECT_EQ(EstimatedSize(), std::nullopt);
+  EXPECT_TRUE(world.processes.mappingProbes.empty());
+}
+
+TEST_F(UpdateRun, MissingNimbraUnderCyrillicUiIsReportedInRussianUnderTheRussianTitle) {
+  world.files.remove(std::string(kFolder) + "nimbra.exe");
+  state.settings.cyrillicUi = true;
+  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  const BoxRecord& box = world.boxes.shown[0];
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.language, 25);
+  // "Обновление программы \"Нимбра\"" in Windows-1251.
+  EXPECT_EQ(box.caption, "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB \"\xCD\xE8\xEC\xE1\xF0\xE0\"");
+  EXPECT_TRUE(box.text.starts_with("\xCD\xE5\xF2 "));
+}
+
+TEST_F(UpdateRun, UnusableLanguageFilesEndTheRunBeforeAnyQuestion) {
+  world.files.remove(std::string(kFolder) + "language\\english.lng");
+  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "Can't work with no english.lng file!\r\nPlease reinstall the program.");
+  EXPECT_TRUE(world.processes.mappingProbes.empty());
+}
+
+TEST_F(UpdateRun, UnreadableRegistryEndsTheRunAtOnce) {
+  world.registry.setValue(RegistryRoot::CurrentUser,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Startup",
+                          {win::kRegBinary, "\x01\x02"});
+  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "No access to system registry");
+  EXPECT_FALSE(LanguageFilesTouched());
+}
+
+TEST_F(UpdateRun, WithoutRightsNoRightIsShownAndARunningNimbraIsLeftAlone) {
+  world.system.administrator = false;
+  world.processes.mappings["nimbra_memfile"] = 64;
+  world.processes.windows["TNimbraMainForm"] = 0x1234;
+  EXPECT_EQ(Run(), ExitCode::NotAdministrator);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  const BoxRecord& box = world.boxes.shown[0];
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.caption, "Nimbra");
+  EXPECT_EQ(box.text, "You need administrator rights.\r\nPlease log in as an administrator.");
+  EXPECT_EQ(box.style, 0x200010u);
+  EXPECT_EQ(box.language, 1033);
+  EXPECT_TRUE(world.processes.posts.empty());
+}
+
+TEST_F(UpdateRun, RunningNimbraGetsWmQuitBeforeTheFirstQuestionAndTheProbeWaitsForThePack) {
+  world.files.addFile(kPack, Pack('\x25'));
+  world.files.holdOpen(kPack, 512);  // Nimbra lets go after two failed opens
+  world.processes.mappings["nimbra_memfile"] = 64;
+  world.processes.windows["TNimbraMainForm"] = 0x1234;
+  std::size_t postsAtFirstBox = 0;
+  world.boxes.onShow = [&](const BoxRecord&) {
+    if (postsAtFirstBox == 0) postsAtFirstBox = world.processes.posts.size();
+  };
+
+  EXPECT_EQ(Run(), ExitCode::Installed);
+
+  ASSERT_EQ(world.processes.posts.size(), 1u);
+  EXPECT_EQ(world.processes.posts[0].window, 0x1234u);
+  EXPECT_EQ(world.processes.posts[0].message, 0x0012u);
+  EXPECT_EQ(world.processes.posts[0].wParam, 0u);
+  EXPECT_EQ(world.processes.posts[0].lParam, 0);
+  EXPECT_EQ(postsAtFirstBox, 1u);
+  EXPECT_EQ(world.clock.sleeps, (std::vector<std::uint32_t>{256, 256}));
+  EXPECT_EQ(world.files.contents(kPack), carried);
+}
+
+TEST_F(UpdateRun, MappingWithoutAMainWindowPostsNothing) {
+  world.processes.mappings["nimbra_memfile"] = 64;
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_TRUE(world.processes.posts.empty());
+}
+
+TEST_F(UpdateRun, NoMappingNoPostEvenWithAWindow) {
+  world.processes.windows["TNimbraMainForm"] = 0x1234;
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_TRUE(world.processes.posts.empty());
+}
+
+TEST_F(UpdateRun, PackHeldThroughoutTheProbeEndsTheRunWithFileCantOpen) {
+  world.files.addFile(kPack, Pack('\x25'));
+  world.files.holdOpen(kPack);
+  EXPECT_EQ(Run(), ExitCode::PackInUse);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "Can't open C:\\Program Files\\Nimbra\\dwix.cok\r\nIs Nimbra still running?");
+  EXPECT_EQ(world.boxes.shown[0].style, 0x200010u);
+  EXPECT_EQ(world.clock.sleeps.size(), 17u);
+  EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
+  EXPECT_EQ(EstimatedSize(), std::nullopt);
+}
+
+TEST_F(UpdateRun, FailedWriteStillRecordsTheSizeAndAsksTheFinalQuestion) {
+  world.files.addFile(kPack, Pack('\x25'));
+  world.faults.failAlways(fake::Call::FileReplace, win::kErrorAccessDenied);
+  EXPECT_EQ(Run(), ExitCode::WriteFailed);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra update", "Nimbra LiveUpdate"}));
+  EXPECT_EQ(world.boxes.shown[1].text, "Can't install file C:\\Program Files\\Nimbra\\dwix.cok");
+  EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
+  EXPECT_TRUE(EstimatedSize().has_value());
+  EXPECT_EQ(world.processes.shellOpens.size(), 1u);
+}
+
+TEST_F(UpdateRun, ModestWriteOfAHeldPackGivesUpButStillStartsNimbraOnRunApp) {
+  world.files.addFile(kPack, Pack('\x25'));
+  world.files.holdOpen(kPack);
+  Modest("runapp");
+  EXPECT_EQ(Run(), ExitCode::PackInUse);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "Can't install file C:\\Program Files\\Nimbra\\dwix.cok");
+  EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
+  EXPECT_EQ(world.processes.shellOpens.size(), 1u);
+}
+
+TEST_F(UpdateRun, MissingUninstallKeyIsCreatedWithOnlyTheSize) {
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(world.registry.valueCount(RegistryRoot::LocalMachine, kUninstallKey), 1u);
+}
+
+TEST_F(UpdateRun, FailedSizeWriteIsNotReported) {
+  world.faults.failAlways(fake::Call::RegistrySetValue);
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra LiveUpdate"}));
+}
+
+}  // namespace
+}  // namespace nimbra
