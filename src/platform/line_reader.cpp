@@ -17,6 +17,27 @@ void appendWithoutCr(std::string& out, const char* data, std::size_t size) {
     data = cr ? cr + 1 : end;
   }
 }
+char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool startsWithFolded(std::string_view line, std::string_view prefix) {
+  if (line.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (foldAscii(line[i]) != foldAscii(prefix[i])) return false;
+  return true;
+}
+
+// False when the line at `at` surely does not begin with prefix; true when it
+// may (it does, or the block ends first and the whole line must be read).
+bool mayStartWith(const char* at, const char* end, std::string_view prefix) {
+  for (std::size_t i = 1; i < prefix.size(); ++i) {
+    ++at;
+    while (at < end && *at == '\r') ++at;
+    if (at == end) return true;
+    if (*at == '\n' || foldAscii(*at) != foldAscii(prefix[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 LineReader::LineReader(File& file, std::size_t blockSize) : file_(file), block_(blockSize) {}
@@ -55,12 +76,49 @@ std::string_view LineReader::readLine() {
     const char* lf = static_cast<const char*>(std::memchr(start, '\n', available));
     std::size_t length = lf ? static_cast<std::size_t>(lf - start) : available;
     begin_ += length + (lf ? 1 : 0);
-    if (lf && !straddles && !std::memchr(start, '\r', length)) return {start, length};
+    if (lf && !straddles) {
+      // The CR of a CR LF needs no copy: the view just stops before it.
+      std::size_t content = length > 0 && start[length - 1] == '\r' ? length - 1 : length;
+      if (!std::memchr(start, '\r', content)) return {start, content};
+    }
     appendWithoutCr(joined_, start, length);
     if (lf) break;
     straddles = true;
   }
   return joined_;
+}
+
+std::optional<std::string_view> LineReader::readLineStartingWith(std::string_view prefix) {
+  // begin_ is at a line start on entry; once a block is passed over, whether
+  // the next one starts a line depends on the bytes before its end.
+  bool lineStart = true;
+  while (fill()) {
+    const char* base = block_.data();
+    const char* from = base + begin_;
+    const char* end = base + end_;
+    // Only CRs (which are dropped) may stand between a line's LF and its first byte.
+    auto startsLine = [&](const char* at) {
+      while (at > from && at[-1] == '\r') --at;
+      return at > from ? at[-1] == '\n' : lineStart;
+    };
+    const char* candidate = nullptr;
+    for (const char* search = from; !candidate;) {
+      const char* hit = static_cast<const char*>(std::memchr(search, prefix[0], end - search));
+      if (!hit) break;
+      if (startsLine(hit) && mayStartWith(hit, end, prefix)) candidate = hit;
+      search = hit + 1;
+    }
+    if (!candidate) {
+      lineStart = startsLine(end);
+      begin_ = end_;
+      continue;
+    }
+    begin_ = static_cast<std::size_t>(candidate - base);
+    std::string_view line = readLine();
+    if (startsWithFolded(line, prefix)) return line;
+    lineStart = true;
+  }
+  return std::nullopt;
 }
 
 }  // namespace nimbra::platform

@@ -19,7 +19,7 @@ void FakeModuleResources::add(std::string_view name, std::string_view type, std:
 
 void FakeModuleResources::add(std::string_view name, std::string_view type, std::string_view bytes) {
   std::vector<std::byte> data(bytes.size());
-  std::memcpy(data.data(), bytes.data(), bytes.size());
+  if (!bytes.empty()) std::memcpy(data.data(), bytes.data(), bytes.size());  // an empty view may be null
   add(name, type, std::move(data));
 }
 

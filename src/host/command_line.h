@@ -1,0 +1,20 @@
+// The process command line, split the way the installer reads its arguments.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nimbra {
+
+// Argument `index` of a command line (0 is the program path), or empty when
+// there are fewer arguments. Blanks and control characters (bytes 0x01-0x20)
+// separate arguments; a double quotation mark starts or ends a group in which
+// they do not, and is itself dropped ("a b"c is the one argument `a bc`; an
+// unclosed group runs to the end). A NUL byte ends the command line.
+std::string CommandLineArgument(std::string_view commandLine, int index);
+
+// 'A'..'Z' become 'a'..'z'; every other byte, including those of the ANSI
+// code page's own letters, stays as it is.
+std::string ToLowerAscii(std::string_view text);
+
+}  // namespace nimbra

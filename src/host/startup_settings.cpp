@@ -1,0 +1,45 @@
+#include "host/startup_settings.h"
+
+#include <algorithm>
+#include <array>
+
+#include "host/command_line.h"
+#include "host/os_identification.h"
+#include "platform/codes.h"
+
+namespace nimbra {
+
+std::uint32_t SharedRegistryAccessMask(bool is64Bit) {
+  return is64Bit ? win::kKeyAllAccess | win::kKeyWow64_64Key : win::kKeyAllAccess;
+}
+
+bool IsCyrillicUiLcid(std::uint32_t lcid) {
+  // Whole LCIDs: Serbian and Kyrgyz in Cyrillic script have no Russian texts of their own.
+  constexpr std::array<std::uint32_t, 7> kCyrillicUiLcids = {0x0402, 0x0419, 0x0422, 0x0423, 0x043F, 0x0444, 0x0819};
+  return std::find(kCyrillicUiLcids.begin(), kCyrillicUiLcids.end(), lcid) != kCyrillicUiLcids.end();
+}
+
+std::uint32_t ClockSeed(platform::Clock& clock) {
+  if (auto counter = clock.performanceCounter()) return static_cast<std::uint32_t>(*counter);
+  return clock.tickCount();
+}
+
+void InitStartupSettings(platform::Platform& platform, StartupState& state) {
+  // Identification draws its temporary file name, so the seed comes first.
+  state.random.seed(ClockSeed(platform.clock));
+  state.settings.userLcid = platform.system.userDefaultLcid();
+  state.settings.cyrillicUi = IsCyrillicUiLcid(state.settings.userLcid);
+  IdentifyOperatingSystem(platform, state.random, state.is64Bit);
+  state.registry = std::make_unique<SharedRegistry>(platform.registry, SharedRegistryAccessMask(state.is64Bit));
+  state.settings.startArgument = ToLowerAscii(CommandLineArgument(platform.system.commandLine(), 1));
+}
+
+void ReleaseStartupSettings(StartupState& state) {
+  state.registry.reset();
+  Settings& s = state.settings;
+  for (std::string* text : {&s.productKey, &s.programTitle, &s.englishTitle, &s.packVersionText,
+                            &s.installationFolder, &s.uninstallKeyPrefix, &s.startArgument})
+    text->clear();
+}
+
+}  // namespace nimbra

@@ -1,0 +1,137 @@
+#include "lang/language_files.h"
+
+#include <optional>
+#include <string>
+
+#include "host/product_key.h"
+#include "lang/catalogue.h"
+#include "lang/language_choice.h"
+#include "lang/language_format.h"
+#include "lang/presentation.h"
+
+namespace nimbra {
+
+namespace {
+
+void ReportMissingFile(platform::MessageBoxes& boxes, const Settings& settings, std::string_view file) {
+  std::string name(file);
+  ShowBilingualError(boxes, settings, "Can't work with no " + name + " file!\r\nPlease reinstall the program.",
+                     "Работа без файла " + name + " невозможна!\r\nПожалуйста, переустановите программу.");
+}
+
+void ReportFileContainsErrors(platform::MessageBoxes& boxes, const Settings& settings, std::string_view file) {
+  std::string name(file);
+  ShowBilingualError(boxes, settings, name + " file contains errors.\r\nPlease reinstall the program.",
+                     "Файл " + name + " содержит ошибки!\r\nПожалуйста, переустановите программу.");
+}
+
+std::string lowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// The stored "LangFile" choice, when it is a string; anything else is no choice.
+std::optional<std::string> ReadStoredChoice(SharedRegistry& registry, const Settings& settings) {
+  OpenProductKey(registry, settings);
+  CurrentKeyScope scope(registry);
+  if (!registry.valueExists("LangFile")) return std::nullopt;
+  StringRead stored = registry.readString("LangFile");
+  if (stored.status != ValueRead::Ok) return std::nullopt;
+  return std::move(stored.text);
+}
+
+// Reads the language name, version and codes of entry i, which is selected.
+// False after the "file contains errors" box when one of them is no integer.
+bool ExamineLanguageFile(MessageCatalogue& catalogue, platform::MessageBoxes& boxes, const Settings& settings,
+                         LanguageFiles& languages, int i) {
+  LanguageEntry& entry = languages.entry(i);
+  entry.languageName = catalogue.GetMessageText("langname");
+  auto version = ParseLanguageInteger(catalogue.GetMessageText("langver"));
+  if (!version) {
+    ReportFileContainsErrors(boxes, settings, entry.fileName);
+    return false;
+  }
+  entry.languageVersion = *version;
+  std::string codes = catalogue.GetMessageLines("langcode");
+  for (std::string_view piece : SplitTextLines(codes)) {
+    auto code = ParseLanguageInteger(piece);
+    if (!code) {
+      ReportFileContainsErrors(boxes, settings, entry.fileName);
+      return false;
+    }
+    // Every file serving the user's locale replaces an earlier one: the last listed wins.
+    if (*code >= 0 && static_cast<std::uint32_t>(*code) == settings.userLcid) languages.setLocaleMatch(i);
+  }
+  return true;
+}
+
+}  // namespace
+
+int LanguageFiles::add(std::string fileName) {
+  int index = static_cast<int>(entries_.size());
+  std::string lowered = lowerAscii(fileName);
+  if (lowered == kRussianFileName) russian_ = index;
+  else if (lowered == kEnglishFileName) english_ = index;
+  entries_.push_back({std::move(fileName), {}, 0});
+  return index;
+}
+
+std::string LanguageFilePath(const Settings& settings, const LanguageFiles& languages, int index) {
+  return settings.installationFolder + "language\\" + languages.entries().at(static_cast<std::size_t>(index)).fileName;
+}
+
+bool SelectLanguageFile(platform::Platform& platform, Settings& settings, LanguageFiles& languages, int index) {
+  if (index < 0 || index >= static_cast<int>(languages.entries().size())) return false;
+  languages.setSelected(index);
+  MessageCatalogue catalogue(platform, settings, languages);
+  settings.programTitle = catalogue.GetMessageText("progname");
+  languages.setProgramDescription(catalogue.GetMessageText("ProgDescr0"));
+  // An unreadable file or a directory named like a language file ends here,
+  // rather than leaving a selection whose box language no one knows.
+  auto characterSet = ParseLanguageInteger(catalogue.GetMessageText("langcharset"));
+  if (!characterSet) {
+    ReportFileContainsErrors(platform.boxes, settings, languages.entries()[index].fileName);
+    return false;
+  }
+  languages.setCharacterSet(*characterSet);
+  auto languageId = ParseLanguageInteger(catalogue.GetMessageText("langcode"));
+  if (!languageId) {
+    ReportFileContainsErrors(platform.boxes, settings, languages.entries()[index].fileName);
+    return false;
+  }
+  settings.messageLanguageId = *languageId;
+  return true;
+}
+
+bool LoadLanguageFiles(platform::Platform& platform, Settings& settings, SharedRegistry& registry,
+                       LanguageFiles& languages) {
+  // Every attribute is listed: a hidden or system file is as good, and a
+  // folder named like a language file fails later as an unreadable file.
+  for (const auto& listed : platform.files.listDirectory(settings.installationFolder + "language\\*.lng"))
+    if (IsLanguageFileName(listed.name)) languages.add(listed.name);
+
+  if (auto missing = MissingMandatoryFile(languages, settings.cyrillicUi)) {
+    ReportMissingFile(platform.boxes, settings, *missing);
+    return false;
+  }
+
+  MessageCatalogue catalogue(platform, settings, languages);
+  int count = static_cast<int>(languages.entries().size());
+  for (int i = 0; i < count; ++i) {
+    if (!SelectLanguageFile(platform, settings, languages, i)) return false;
+    if (!ExamineLanguageFile(catalogue, platform.boxes, settings, languages, i)) return false;
+  }
+
+  if (!SelectLanguageFile(platform, settings, languages, ChooseLanguage(languages, settings.cyrillicUi)))
+    return false;
+
+  if (auto stored = ReadStoredChoice(registry, settings)) {
+    int chosen = FindStoredChoice(languages, *stored);
+    if (chosen != LanguageFiles::kNone && !SelectLanguageFile(platform, settings, languages, chosen)) return false;
+  }
+  return true;
+}
+
+}  // namespace nimbra

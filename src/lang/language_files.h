@@ -1,0 +1,77 @@
+// Nimbra's language files: the language list built once per run from the
+// "language" folder of the installation, the chosen (selected) file and the
+// values read from its header. The entry creates the one instance and passes
+// it to the catalogue; tests create fresh ones.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/settings.h"
+#include "host/shared_registry.h"
+#include "platform/platform.h"
+
+namespace nimbra {
+
+struct LanguageEntry {
+  std::string fileName;      // as listed, without folder, case kept
+  std::string languageName;  // "langname"
+  std::int32_t languageVersion = 0;  // "langver"
+};
+
+class LanguageFiles {
+ public:
+  static constexpr int kNone = -1;
+  static constexpr std::int32_t kCharacterSetBeforeSelection = 255;
+
+  const std::vector<LanguageEntry>& entries() const { return entries_; }
+  int russianIndex() const { return russian_; }
+  int englishIndex() const { return english_; }
+  int localeMatchIndex() const { return localeMatch_; }
+  // kNone while no language file is in use.
+  int selectedIndex() const { return selected_; }
+  // The file that supplies what the selected one lacks: Russian under the
+  // Cyrillic UI flag, else English. kNone while that file is not listed.
+  int defaultIndex(bool cyrillicUi) const { return cyrillicUi ? russian_ : english_; }
+  const std::string& programDescription() const { return programDescription_; }
+  std::int32_t characterSet() const { return characterSet_; }
+
+  // Building the list and the selection; the loader does this, tests may too.
+  // add() records the Russian and English indices by the name with A-Z
+  // lowered and returns the new entry's index.
+  int add(std::string fileName);
+  LanguageEntry& entry(int index) { return entries_.at(static_cast<std::size_t>(index)); }
+  void setLocaleMatch(int index) { localeMatch_ = index; }
+  void setSelected(int index) { selected_ = index; }
+  void setProgramDescription(std::string text) { programDescription_ = std::move(text); }
+  void setCharacterSet(std::int32_t number) { characterSet_ = number; }
+
+ private:
+  std::vector<LanguageEntry> entries_;
+  int russian_ = kNone;
+  int english_ = kNone;
+  int localeMatch_ = kNone;
+  int selected_ = kNone;
+  std::string programDescription_;
+  std::int32_t characterSet_ = kCharacterSetBeforeSelection;
+};
+
+// The path of entry index: installation folder + "language\" + file name.
+std::string LanguageFilePath(const Settings& settings, const LanguageFiles& languages, int index);
+
+// Lists, validates and selects the language files of settings.installationFolder
+// into a fresh languages. True when a file is selected and the files are
+// usable; false after an error box has been shown. Sets the program title and
+// the message language id of settings from the selected file.
+bool LoadLanguageFiles(platform::Platform& platform, Settings& settings, SharedRegistry& registry,
+                       LanguageFiles& languages);
+
+// Makes entry index the selected file and reads its header: program title,
+// program description, character set and message language id. False, after
+// the "file contains errors" box, when its character set or first language
+// code is not an integer; index stays selected then. False without a box
+// for an index that is not in the list.
+bool SelectLanguageFile(platform::Platform& platform, Settings& settings, LanguageFiles& languages, int index);
+
+}  // namespace nimbra

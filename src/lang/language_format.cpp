@@ -1,0 +1,99 @@
+#include "lang/language_format.h"
+
+#include <algorithm>
+#include <array>
+
+namespace nimbra {
+
+namespace {
+
+char foldAsciiUpper(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+int digitValue(char c, int base) {
+  int value = 16;
+  if (c >= '0' && c <= '9') value = c - '0';
+  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  return value < base ? value : -1;
+}
+
+std::string replaceAll(std::string_view text, std::string_view pattern, std::string_view replacement) {
+  std::string out;
+  out.reserve(text.size() + replacement.size());
+  for (std::size_t at = 0;;) {
+    std::size_t found = text.find(pattern, at);
+    if (found == std::string_view::npos) {
+      out.append(text.substr(at));
+      return out;
+    }
+    out.append(text.substr(at, found - at)).append(replacement);
+    at = found + pattern.size();
+  }
+}
+
+}  // namespace
+
+bool IsBlankLine(std::string_view line) {
+  return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
+
+bool IsKeyLine(std::string_view line, std::string_view key) {
+  if (line.size() < key.size() + 2 || line[0] != '[' || line[key.size() + 1] != ']') return false;
+  return std::equal(key.begin(), key.end(), line.begin() + 1,
+                    [](char a, char b) { return foldAsciiUpper(a) == foldAsciiUpper(b); });
+}
+
+std::optional<std::int32_t> ParseLanguageInteger(std::string_view text) {
+  std::size_t at = text.find_first_not_of(' ');
+  if (at == std::string_view::npos) return std::nullopt;
+  bool negative = false;
+  if (text[at] == '+' || text[at] == '-') negative = text[at++] == '-';
+  int base = 10;
+  if (at < text.size() && text[at] == '$') {
+    base = 16;
+    ++at;
+  } else if (text.substr(at).starts_with("0x") || text.substr(at).starts_with("0X")) {
+    base = 16;
+    at += 2;
+  }
+  if (at == text.size()) return std::nullopt;
+  // The magnitude may reach 2^31 only for a negative value.
+  constexpr std::uint64_t kLimit = std::uint64_t{1} << 31;
+  std::uint64_t magnitude = 0;
+  for (; at < text.size(); ++at) {
+    int digit = digitValue(text[at], base);
+    if (digit < 0) return std::nullopt;
+    magnitude = magnitude * base + digit;
+    if (magnitude > kLimit) return std::nullopt;
+  }
+  if (negative) return static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
+  if (magnitude == kLimit) return std::nullopt;
+  return static_cast<std::int32_t>(magnitude);
+}
+
+std::string SubstitutePlaceholders(std::string text, std::span<const std::string_view> arguments) {
+  constexpr std::array<std::string_view, 4> kPlaceholders{"%1", "%2", "%3", "%4"};
+  for (std::size_t n = 0; n < kPlaceholders.size(); ++n) {
+    if (text.find(kPlaceholders[n]) == std::string::npos) break;
+    // A placeholder the caller gave no argument for is left for the reader to see.
+    if (n >= arguments.size()) break;
+    text = replaceAll(text, kPlaceholders[n], arguments[n]);
+  }
+  return text;
+}
+
+std::vector<std::string_view> SplitTextLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  if (text.empty()) return lines;
+  for (std::size_t at = 0;;) {
+    std::size_t end = text.find("\r\n", at);
+    if (end == std::string_view::npos) {
+      lines.push_back(text.substr(at));
+      return lines;
+    }
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+}
+
+}  // namespace nimbra

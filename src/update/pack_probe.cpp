@@ -1,0 +1,50 @@
+#include "update/pack_probe.h"
+
+#include <array>
+#include <string>
+
+#include "install/exclusive_open.h"
+#include "lang/presentation.h"
+
+namespace nimbra {
+
+namespace {
+
+// The header as far as the file has it; a read error ends it like the end of
+// the file does, so a broken file reads as the lowest version.
+std::size_t ReadHeader(platform::File& file, std::span<std::byte> header) {
+  std::size_t filled = 0;
+  while (filled < header.size()) {
+    std::optional<std::size_t> got = file.read(header.subspan(filled));
+    if (!got || *got == 0) break;
+    filled += *got;
+  }
+  return filled;
+}
+
+}  // namespace
+
+std::int32_t PackVersionFromHeader(std::span<const std::byte> firstBytes) {
+  if (firstBytes.size() < kPackHeaderSize) return -kPackVersionBias;
+  return static_cast<std::int32_t>(std::to_integer<std::uint8_t>(firstBytes[kPackHeaderSize - 1])) -
+         kPackVersionBias;
+}
+
+std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
+                                                      MessageCatalogue& catalogue,
+                                                      std::string_view installationFolder,
+                                                      std::string_view packFileName) {
+  std::string path = std::string(installationFolder) + std::string(packFileName);
+  // Any failure is retried, not only a sharing conflict: a file that another
+  // process is closing or replacing can fail other ways for a moment.
+  ExclusiveOpen opened = OpenExclusiveWithRetry(platform.files, platform.clock, path, RetryWhen::AnyFailure);
+  if (!opened.file) {
+    ShowCatalogueMessage(platform.boxes, settings, catalogue.FormatMessageLines("filecantopen", {path}));
+    return std::nullopt;
+  }
+  std::array<std::byte, kPackHeaderSize> header{};
+  std::size_t filled = ReadHeader(*opened.file, header);
+  return PackVersionFromHeader(std::span<const std::byte>(header).first(filled));
+}
+
+}  // namespace nimbra

@@ -1,0 +1,41 @@
+// The version of the pack that is already installed, read from its header:
+// the bytes "dwix" and then one byte holding the version + 32.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "host/settings.h"
+#include "lang/catalogue.h"
+#include "platform/platform.h"
+
+namespace nimbra {
+
+inline constexpr std::size_t kPackHeaderSize = 5;  // 4 magic bytes, not checked, and the version byte
+inline constexpr std::int32_t kPackVersionBias = 32;
+
+// The installed version from the first bytes of a pack file: the byte at
+// offset 4 minus 32, from -32 to 223. Fewer than five bytes read as -32.
+std::int32_t PackVersionFromHeader(std::span<const std::byte> firstBytes);
+
+// The carried pack counts as older only when the installed one is strictly newer.
+constexpr bool CarriedPackIsOlder(std::int32_t installedVersion, std::int32_t carriedVersion) {
+  return installedVersion > carriedVersion;
+}
+
+// Reads the installed version of installationFolder + packFileName (the folder
+// ends with a backslash). The file is opened with no sharing, up to 17 times
+// with a 256 ms sleep after each failure, so this also waits for a Nimbra that
+// is closing the pack. When every attempt fails, shows all lines of the
+// catalogue's "filecantopen" with %1 = the full path through
+// ShowCatalogueMessage and returns nullopt.
+// Nothing stays open and nothing is written.
+std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
+                                                      MessageCatalogue& catalogue,
+                                                      std::string_view installationFolder,
+                                                      std::string_view packFileName);
+
+}  // namespace nimbra
