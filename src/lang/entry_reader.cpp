@@ -11,10 +11,16 @@ EntryRead ReadEntry(platform::FileSystem& files, std::string_view path, std::str
   if (!opened.file) return {{}, true};
   platform::LineReader reader(*opened.file, blockSize);
 
-  // A key line is exactly a line that begins with "[" + key + "]" (A-Z
-  // folded), which the reader finds without splitting the lines before it.
-  std::string keyLine = "[" + std::string(key) + "]";
-  if (!reader.readLineStartingWith(keyLine)) return {{}, reader.failed()};
+  // A key line is a line that begins with "[" + key + "]" (A-Z folded), which
+  // the reader finds without splitting the lines before it.
+  std::string keyLine;
+  keyLine.reserve(key.size() + 2);
+  keyLine.append(1, '[').append(key).append(1, ']');
+  for (;;) {
+    auto line = reader.readLineStartingWith(keyLine);
+    if (!line) return {{}, reader.failed()};
+    if (IsKeyLine(*line, key)) break;
+  }
 
   // A line cut short by a read error was never read whole and does not count.
   if (reader.atEnd()) return {{}, reader.failed()};

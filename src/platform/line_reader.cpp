@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_search.h"
+
 namespace nimbra::platform {
 
 namespace {
@@ -103,8 +105,9 @@ std::optional<std::string_view> LineReader::readLineStartingWith(std::string_vie
     };
     const char* candidate = nullptr;
     for (const char* search = from; !candidate;) {
-      const char* hit = static_cast<const char*>(std::memchr(search, prefix[0], end - search));
-      if (!hit) break;
+      const char* hit = prefix.size() > 1 ? FindBytePair(search, end, prefix[0], foldAscii(prefix[1]))
+                                          : static_cast<const char*>(std::memchr(search, prefix[0], end - search));
+      if (!hit || hit == end) break;
       if (startsLine(hit) && mayStartWith(hit, end, prefix)) candidate = hit;
       search = hit + 1;
     }

@@ -28,8 +28,9 @@ class LineReader {
   // Skips whole lines up to the next one that begins with prefix, A-Z
   // comparing equal to a-z (after dropped CRs, like every line), and returns
   // that line as readLine() would; nullopt at the end. Searches the blocks for
-  // prefix[0] and compares in place, so that passing over text costs about as
-  // much as reading it. prefix[0] must not be a letter, CR, LF or 0x1A.
+  // the first two bytes of prefix and compares in place, so that passing over
+  // text costs about as much as reading it. prefix[0] must not be a letter,
+  // CR, LF or 0x1A.
   std::optional<std::string_view> readLineStartingWith(std::string_view prefix);
   // True once a read of the file has failed; atEnd() is then true as well.
   bool failed() const { return failed_; }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,8 @@ struct FailurePoint {
   const char* name;
   std::function<void(fake::FakeWorld&)> arrange;
 };
+
+void PrintTo(const FailurePoint& point, std::ostream* out) { *out << point.name; }
 
 class WriteFailureTest : public ResourceInstallerTest, public ::testing::WithParamInterface<FailurePoint> {};
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,11 @@ struct VersionCase {
   std::int32_t version;
   bool carriedIsOlder;  // than an installed pack of this version, the carried one being 6
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const VersionCase& versionCase, std::ostream* out) {
+  *out << versionCase.content.size() << " bytes, version " << versionCase.version;
+}
 
 class PackVersionTest : public PackProbeTest, public ::testing::WithParamInterface<VersionCase> {};
 
