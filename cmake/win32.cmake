@@ -15,13 +15,18 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_link_options(-static -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat)
 
 file(GLOB win32_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/*.cpp)
-add_library(nimbra_win32 STATIC ${win32_sources})
-target_include_directories(nimbra_win32 PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(nimbra_win32 PUBLIC nimbra_platform advapi32 user32 shell32)
+if(win32_sources)
+  add_library(nimbra_win32 STATIC ${win32_sources})
+  target_include_directories(nimbra_win32 PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(nimbra_win32 PUBLIC nimbra_platform advapi32 user32 shell32)
+else()
+  add_library(nimbra_win32 INTERFACE)
+  target_link_libraries(nimbra_win32 INTERFACE nimbra_platform advapi32 user32 shell32)
+endif()
 
 include(${PROJECT_SOURCE_DIR}/cmake/installer.cmake OPTIONAL)
 
-foreach(dir tests/support/tools tests/win32 tests/e2e)
+foreach(dir tests/support/tools tests/win32 tests/e2e bench/win32 bench/e2e)
   if(EXISTS ${PROJECT_SOURCE_DIR}/${dir}/CMakeLists.txt)
     add_subdirectory(${dir})
   endif()

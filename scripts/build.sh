@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the installer, nimbra-pack-update.exe, and prints its path.
+#
+#     bash scripts/build.sh [CMAKE_OPTION]...     e.g. -DNIMBRA_PACK=/path/to/dwix.cok
+#
+# On a fresh Debian 12, run as root: it installs what the build needs first
+# (skipped when already there). NIMBRA_BUILD_ROOT (default: build) is where the
+# build folders go; this one is $NIMBRA_BUILD_ROOT/win32.
+set -euo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source scripts/packages.sh
+nimbra_require_packages "${NIMBRA_BUILD_PACKAGES[@]}"
+
+build_dir="${NIMBRA_BUILD_ROOT:-build}/win32"
+cmake --preset win32 -B "$build_dir" "$@"
+cmake --build "$build_dir" --target nimbra-pack-update -j2
+
+installer="$(cd "$build_dir" && pwd)/nimbra-pack-update.exe"
+echo
+echo "Installer: $installer ($(stat -c %s "$installer") bytes)"
+
+# Without a display (CI) the build goes on to show the installer at work;
+# with one, the person chooses when.
+if [ -z "${DISPLAY:-}" ]; then
+  echo
+  bash scripts/demo.sh --auto
+else
+  echo "Demo: bash scripts/demo.sh (you answer the boxes), or bash scripts/demo.sh --auto"
+fi

@@ -1,0 +1,273 @@
+#!/usr/bin/env python3
+"""Checks the built installer executable for what a release must hold.
+
+    check_installer.py EXE --pack PACK --version X.Y.Z [--forbid TEXT]... [CHECK]...
+
+With no CHECK names, every check runs. Each prints one line; the exit status is
+1 when any failed. The PE file is read directly (standard library only), so the
+checks do not depend on the binutils at hand.
+"""
+
+import argparse
+import hashlib
+import struct
+import sys
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
+MAX_OVERHEAD = 256 * 1024  # bytes of the executable beyond the pack it carries
+
+IMAGE_FILE_MACHINE_I386 = 0x014C
+PE32_MAGIC = 0x010B
+SUBSYSTEM_WINDOWS_GUI = 2
+DYNAMIC_BASE = 0x0040
+NX_COMPAT = 0x0100
+DIR_IMPORT, DIR_RESOURCE, DIR_BASERELOC, DIR_DELAY_IMPORT = 1, 2, 5, 13
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+LANG_RUSSIAN_RUSSIA = 1049
+
+
+class PeImage:
+    """The few parts of a 32-bit PE image that the checks look at."""
+
+    def __init__(self, data):
+        self.data = data
+        if data[:2] != b"MZ":
+            raise ValueError("no MZ header")
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("no PE signature")
+        (self.machine, sections, self.timestamp, _, _, optional_size,
+         self.characteristics) = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        optional = pe + 24
+        self.magic = struct.unpack_from("<H", data, optional)[0]
+        if self.magic != PE32_MAGIC:
+            raise ValueError("not a 32-bit PE image (optional header magic 0x%04x)" % self.magic)
+        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, optional + 68)
+        count = struct.unpack_from("<I", data, optional + 92)[0]
+        self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i) for i in range(count)]
+        self.sections = []
+        for i in range(sections):
+            name, virtual_size, rva, raw_size, raw_offset = struct.unpack_from(
+                "<8sIIII", data, optional + optional_size + 40 * i)
+            self.sections.append((name.rstrip(b"\0").decode("ascii", "replace"), rva,
+                                  max(virtual_size, raw_size), raw_offset))
+
+    def offset(self, rva):
+        for _, start, size, raw_offset in self.sections:
+            if start <= rva < start + size:
+                return raw_offset + rva - start
+        raise ValueError("RVA 0x%x lies in no section" % rva)
+
+    def directory(self, index):
+        return self.directories[index] if index < len(self.directories) else (0, 0)
+
+    def c_string(self, rva):
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("ascii", "replace")
+
+    def imported_dlls(self):
+        dlls = []
+        rva, _ = self.directory(DIR_IMPORT)
+        while rva:
+            descriptor = struct.unpack_from("<IIIII", self.data, self.offset(rva))
+            if not any(descriptor):
+                break
+            dlls.append(self.c_string(descriptor[3]))
+            rva += 20
+        rva, _ = self.directory(DIR_DELAY_IMPORT)
+        while rva:
+            descriptor = struct.unpack_from("<8I", self.data, self.offset(rva))
+            if not any(descriptor):
+                break
+            dlls.append(self.c_string(descriptor[1]))
+            rva += 32
+        return dlls
+
+    def resources(self):
+        """{(type, name, language): bytes}; string keys as str, numeric ones as int."""
+        base_rva, _ = self.directory(DIR_RESOURCE)
+        found = {}
+        if not base_rva:
+            return found
+        base = self.offset(base_rva)
+
+        def key(name_field):
+            if name_field & 0x80000000:
+                at = base + (name_field & 0x7FFFFFFF)
+                length = struct.unpack_from("<H", self.data, at)[0]
+                return self.data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
+            return name_field
+
+        def walk(offset, path):
+            named, numbered = struct.unpack_from("<HH", self.data, base + offset + 12)
+            for i in range(named + numbered):
+                name_field, target = struct.unpack_from("<II", self.data, base + offset + 16 + 8 * i)
+                if target & 0x80000000:
+                    walk(target & 0x7FFFFFFF, path + (key(name_field),))
+                else:
+                    data_rva, size = struct.unpack_from("<II", self.data, base + target)
+                    start = self.offset(data_rva)
+                    found[path + (key(name_field),)] = self.data[start:start + size]
+
+        walk(0, ())
+        return found
+
+
+def version_strings(block):
+    """Walks a VS_VERSIONINFO tree: (file version numbers, {string name: value})."""
+    numbers = None
+    strings = {}
+
+    def walk(at, end, depth):
+        nonlocal numbers
+        while at + 6 <= end:
+            length, value_length, kind = struct.unpack_from("<HHH", block, at)
+            if length == 0:
+                break
+            key_end = at + 6
+            while block[key_end:key_end + 2] != b"\0\0":
+                key_end += 2
+            name = block[at + 6:key_end].decode("utf-16-le")
+            value_at = (key_end + 2 + 3) & ~3
+            if name == "VS_VERSION_INFO" and value_length >= 52:
+                signature, _, ms, ls = struct.unpack_from("<IIII", block, value_at)
+                if signature == 0xFEEF04BD:
+                    numbers = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+            value_size = value_length * 2 if kind == 1 else value_length
+            if kind == 1 and depth >= 3:
+                strings[name] = block[value_at:value_at + value_size].decode("utf-16-le").rstrip("\0")
+            children = (value_at + value_size + 3) & ~3
+            walk(children, at + length, depth + 1)
+            at = (at + length + 3) & ~3
+
+    walk(0, len(block), 0)
+    return numbers, strings
+
+
+def check_gui_subsystem_32_bit(image, args):
+    assert image.machine == IMAGE_FILE_MACHINE_I386, "machine 0x%04x, expected i386" % image.machine
+    assert image.subsystem == SUBSYSTEM_WINDOWS_GUI, "subsystem %d, expected 2 (GUI)" % image.subsystem
+    return "i386, GUI subsystem"
+
+
+def check_aslr_and_dep(image, args):
+    flags = image.dll_characteristics
+    assert flags & DYNAMIC_BASE, "DllCharacteristics 0x%04x lacks DYNAMIC_BASE" % flags
+    assert flags & NX_COMPAT, "DllCharacteristics 0x%04x lacks NX_COMPAT" % flags
+    # Without relocations the loader cannot move the image, whatever the flag says.
+    assert image.directory(DIR_BASERELOC)[1] > 0, "no base relocations: ASLR would have no effect"
+    return "DllCharacteristics 0x%04x, %d bytes of relocations" % (flags, image.directory(DIR_BASERELOC)[1])
+
+
+def check_imports_only_system_dlls(image, args):
+    dlls = image.imported_dlls()
+    foreign = [dll for dll in dlls if dll.lower() not in SYSTEM_DLLS]
+    assert not foreign, "imports DLLs that Windows does not ship: %s" % ", ".join(foreign)
+    return "imports " + ", ".join(dlls)
+
+
+def check_carries_pack(image, args):
+    resources = image.resources()
+    key = ("COK", "DWIX", LANG_RUSSIAN_RUSSIA)
+    assert key in resources, "no resource COK/DWIX in language 1049; found %s" % sorted(map(str, resources))
+    with open(args.pack, "rb") as pack:
+        expected = pack.read()
+    carried = resources[key]
+    assert carried == expected, "COK/DWIX (%d bytes) differs from %s (%d bytes)" % (
+        len(carried), args.pack, len(expected))
+    packs = [k for k in resources if k[0] == "COK"]
+    assert packs == [key], "more than one COK resource: %s" % packs
+    return "COK/DWIX/1049, %d bytes, equal to the pack" % len(carried)
+
+
+def check_manifest(image, args):
+    manifests = [data for (kind, name, _), data in image.resources().items() if kind == RT_MANIFEST and name == 1]
+    assert len(manifests) == 1, "expected one manifest with id 1, found %d" % len(manifests)
+    text = manifests[0].decode("utf-8")
+    for needed in ('level="requireAdministrator"', 'uiAccess="false"', 'name="Microsoft.Windows.Common-Controls"',
+                   'version="6.0.0.0"', 'publicKeyToken="6595b64144ccf1df"'):
+        assert needed in text, "manifest lacks %s" % needed
+    # Without a supported-OS list Windows reports version 6.2 to the installer.
+    assert "compatibility" not in text, "manifest has a compatibility section"
+    return "requireAdministrator, common controls 6, no compatibility section"
+
+
+def check_icon(image, args):
+    kinds = {kind for kind, _, _ in image.resources()}
+    assert RT_GROUP_ICON in kinds and RT_ICON in kinds, "no icon"
+    return "icon present"
+
+
+def check_version_info(image, args):
+    blocks = [data for (kind, _, _), data in image.resources().items() if kind == RT_VERSION]
+    assert len(blocks) == 1, "expected one VERSIONINFO, found %d" % len(blocks)
+    numbers, strings = version_strings(blocks[0])
+    want = tuple(int(part) for part in args.version.split(".")) + (0,) * (4 - len(args.version.split(".")))
+    assert numbers == want, "file version %s, expected %s" % (numbers, want)
+    expected = {"CompanyName": "Tarvel", "ProductName": "Nimbra", "FileDescription": "Nimbra sound pack update",
+                "OriginalFilename": "nimbra-pack-update.exe", "FileVersion": args.version,
+                "ProductVersion": args.version}
+    for name, value in expected.items():
+        assert strings.get(name) == value, "%s is %r, expected %r" % (name, strings.get(name), value)
+    return "version %s, %s %s" % (args.version, strings["CompanyName"], strings["ProductName"])
+
+
+def check_reproducible(image, args):
+    assert image.timestamp == 0, "link timestamp 0x%08x: two builds would differ" % image.timestamp
+    for text in args.forbid:
+        for encoded in (text.encode("utf-8"), text.encode("utf-16-le")):
+            assert encoded not in image.data, "the binary contains %r" % text
+    return "no timestamp, none of %d build paths inside" % len(args.forbid)
+
+
+def check_overhead(image, args):
+    with open(args.pack, "rb") as pack:
+        pack_size = len(pack.read())
+    overhead = len(image.data) - pack_size
+    assert overhead <= MAX_OVERHEAD, "%d bytes beyond the pack, more than %d" % (overhead, MAX_OVERHEAD)
+    return "%d bytes (%.1f KiB) beyond the pack of %d bytes; SHA-256 %s" % (
+        overhead, overhead / 1024, pack_size, hashlib.sha256(image.data).hexdigest())
+
+
+CHECKS = {
+    "GuiSubsystem32Bit": check_gui_subsystem_32_bit,
+    "AslrAndDepOn": check_aslr_and_dep,
+    "ImportsOnlySystemDlls": check_imports_only_system_dlls,
+    "CarriesPackAsCokDwixRussian": check_carries_pack,
+    "ManifestRequiresAdministratorWithoutCompatibility": check_manifest,
+    "HasIcon": check_icon,
+    "VersionInfoNamesTarvelNimbra": check_version_info,
+    "NoTimestampNorBuildPaths": check_reproducible,
+    "OverheadWithin256KiB": check_overhead,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("exe")
+    parser.add_argument("--pack", required=True, help="the pack the installer must carry")
+    parser.add_argument("--version", required=True, help="the project version, X.Y.Z")
+    parser.add_argument("--forbid", action="append", default=[], help="text that must not occur in the binary")
+    parser.add_argument("checks", nargs="*", metavar="CHECK", help="any of: " + ", ".join(CHECKS))
+    args = parser.parse_intermixed_args()
+    unknown = [name for name in args.checks if name not in CHECKS]
+    if unknown:
+        parser.error("unknown checks: " + ", ".join(unknown))
+
+    try:
+        with open(args.exe, "rb") as exe:
+            image = PeImage(exe.read())
+    except (OSError, ValueError, struct.error) as problem:
+        sys.exit("FAILED  %s is no 32-bit Windows executable: %s" % (args.exe, problem))
+    failed = 0
+    for name in args.checks or CHECKS:
+        try:
+            print("ok      %s: %s" % (name, CHECKS[name](image, args)))
+        except (AssertionError, ValueError, struct.error) as problem:
+            print("FAILED  %s: %s" % (name, problem))
+            failed += 1
+    sys.exit(1 if failed else 0)
+
+
+if __name__ == "__main__":
+    main()

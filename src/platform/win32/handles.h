@@ -1,0 +1,43 @@
+// The kinds of Windows handle this layer holds, each with its own invalid
+// value and closing function.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/unique_handle.h"
+
+namespace nimbra::win32 {
+
+// Process, thread, file mapping, event: null when absent, CloseHandle.
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static Type invalid() noexcept { return nullptr; }
+  static void close(Type handle) noexcept { ::CloseHandle(handle); }
+};
+
+// CreateFileA reports failure as INVALID_HANDLE_VALUE, not null.
+struct FileHandleTraits {
+  using Type = HANDLE;
+  static Type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(Type handle) noexcept { ::CloseHandle(handle); }
+};
+
+// FindFirstFileA handles are closed with FindClose, never CloseHandle.
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(Type handle) noexcept { ::FindClose(handle); }
+};
+
+struct RegistryKeyTraits {
+  using Type = HKEY;
+  static Type invalid() noexcept { return nullptr; }
+  static void close(Type key) noexcept { ::RegCloseKey(key); }
+};
+
+using UniqueHandle = UniqueAny<KernelHandleTraits>;
+using UniqueFile = UniqueAny<FileHandleTraits>;
+using UniqueFind = UniqueAny<FindHandleTraits>;
+using UniqueKey = UniqueAny<RegistryKeyTraits>;
+
+}  // namespace nimbra::win32

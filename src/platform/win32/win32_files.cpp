@@ -1,0 +1,116 @@
+#include "platform/win32/win32_files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "platform/win32/c_string.h"
+#include "platform/win32/handles.h"
+
+namespace nimbra::win32 {
+namespace {
+
+// ReadFile and WriteFile take a DWORD count; a larger span is served in part,
+// which the callers see as a short count.
+DWORD clampedCount(std::size_t size) {
+  return static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+}
+
+class Win32File final : public platform::File {
+ public:
+  explicit Win32File(UniqueFile handle) : handle_(std::move(handle)) {}
+
+  std::optional<std::size_t> read(std::span<std::byte> buffer) override {
+    DWORD got = 0;
+    if (!::ReadFile(handle_.get(), buffer.data(), clampedCount(buffer.size()), &got, nullptr))
+      return std::nullopt;
+    return got;
+  }
+
+  // One WriteFile per call: on a full disk it succeeds with a short count, and
+  // only the caller knows whether to go on.
+  std::optional<std::size_t> write(std::span<const std::byte> data) override {
+    DWORD written = 0;
+    if (!::WriteFile(handle_.get(), data.data(), clampedCount(data.size()), &written, nullptr))
+      return std::nullopt;
+    return written;
+  }
+
+  bool flush() override { return ::FlushFileBuffers(handle_.get()) != FALSE; }
+
+ private:
+  UniqueFile handle_;
+};
+
+DWORD desiredAccess(platform::FileAccess access) {
+  switch (access) {
+    case platform::FileAccess::Read: return GENERIC_READ;
+    case platform::FileAccess::Write: return GENERIC_WRITE;
+    case platform::FileAccess::ReadWrite: return GENERIC_READ | GENERIC_WRITE;
+  }
+  return 0;
+}
+
+DWORD creationDisposition(platform::FileCreation creation) {
+  switch (creation) {
+    case platform::FileCreation::OpenExisting: return OPEN_EXISTING;
+    case platform::FileCreation::CreateNew: return CREATE_NEW;
+    case platform::FileCreation::CreateAlways: return CREATE_ALWAYS;
+  }
+  return OPEN_EXISTING;
+}
+
+// INVALID_FILE_ATTRIBUTES when nothing is there.
+DWORD attributesOf(std::string_view path) { return ::GetFileAttributesA(cString(path).c_str()); }
+
+platform::DirectoryEntry entryOf(const WIN32_FIND_DATAA& found) {
+  return {found.cFileName, found.dwFileAttributes,
+          (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow};
+}
+
+}  // namespace
+
+platform::OpenedFile Win32FileSystem::openFile(std::string_view path, platform::FileAccess access,
+                                               std::uint32_t shareMode,
+                                               platform::FileCreation creation) {
+  UniqueFile handle(::CreateFileA(cString(path).c_str(), desiredAccess(access), shareMode, nullptr,
+                                  creationDisposition(creation), FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) return {nullptr, ::GetLastError()};
+  return {std::make_unique<Win32File>(std::move(handle)), 0};
+}
+
+bool Win32FileSystem::fileExists(std::string_view path) {
+  const DWORD attributes = attributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Win32FileSystem::folderExists(std::string_view path) {
+  const DWORD attributes = attributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::vector<platform::DirectoryEntry> Win32FileSystem::listDirectory(std::string_view pattern) {
+  std::vector<platform::DirectoryEntry> entries;
+  WIN32_FIND_DATAA found{};
+  const UniqueFind find(::FindFirstFileA(cString(pattern).c_str(), &found));
+  if (!find) return entries;
+  do {
+    entries.push_back(entryOf(found));
+  } while (::FindNextFileA(find.get(), &found));
+  return entries;
+}
+
+std::uint32_t Win32FileSystem::replaceFile(std::string_view source, std::string_view target) {
+  if (::MoveFileExA(cString(source).c_str(), cString(target).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return 0;
+  return ::GetLastError();
+}
+
+bool Win32FileSystem::deleteFile(std::string_view path) {
+  return ::DeleteFileA(cString(path).c_str()) != FALSE;
+}
+
+}  // namespace nimbra::win32

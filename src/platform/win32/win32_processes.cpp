@@ -1,0 +1,65 @@
+#include "platform/win32/win32_processes.h"
+
+#include <windows.h>
+// windows.h first: shellapi.h relies on its types.
+#include <shellapi.h>
+
+#include <string>
+
+#include "platform/win32/c_string.h"
+#include "platform/win32/handles.h"
+
+namespace nimbra::win32 {
+
+platform::MappingProbe Win32Processes::probeNamedMapping(std::string_view name,
+                                                         std::uint32_t maximumSize) {
+  const UniqueHandle mapping(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                  maximumSize, cString(name).c_str()));
+  // Read at once: ERROR_ALREADY_EXISTS comes with a valid handle, and closing it
+  // below may overwrite the last error.
+  const DWORD error = ::GetLastError();
+  return {mapping.valid(), error};
+}
+
+std::optional<platform::WindowId> Win32Processes::findWindow(std::string_view className) {
+  const HWND window = ::FindWindowA(cString(className).c_str(), nullptr);
+  if (window == nullptr) return std::nullopt;
+  return reinterpret_cast<platform::WindowId>(window);
+}
+
+bool Win32Processes::postMessage(platform::WindowId window, std::uint32_t message,
+                                 std::uintptr_t wParam, std::intptr_t lParam) {
+  return ::PostMessageA(reinterpret_cast<HWND>(window), message, wParam, lParam) != FALSE;
+}
+
+std::intptr_t Win32Processes::shellExecute(std::string_view verb, std::string_view file,
+                                           std::string_view parameters,
+                                           std::string_view directory, int showCommand) {
+  const HINSTANCE result =
+      ::ShellExecuteA(nullptr, cString(verb).c_str(), cString(file).c_str(),
+                      cString(parameters).c_str(), cString(directory).c_str(), showCommand);
+  return reinterpret_cast<std::intptr_t>(result);
+}
+
+bool Win32Processes::setCurrentDirectory(std::string_view path) {
+  return ::SetCurrentDirectoryA(cString(path).c_str()) != FALSE;
+}
+
+bool Win32Processes::runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) {
+  // CreateProcessA may write into the command line, so it gets its own copy.
+  std::string mutableCommandLine = cString(commandLine);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, creationFlags,
+                        nullptr, nullptr, &startup, &started))
+    return false;
+  const UniqueHandle process(started.hProcess);
+  const UniqueHandle thread(started.hThread);
+  ::WaitForSingleObject(process.get(), INFINITE);
+  return true;
+}
+
+}  // namespace nimbra::win32

@@ -1,0 +1,88 @@
+#include "platform/win32/win32_system_info.h"
+
+#include <windows.h>
+// windows.h first: shlobj.h relies on its types.
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "platform/win32/c_string.h"
+
+namespace nimbra::win32 {
+
+static_assert(sizeof(OSVERSIONINFOEXA) == 156 && sizeof(OSVERSIONINFOA) == 148,
+              "the version records have the sizes that GetVersionExA tells them apart by");
+
+std::optional<platform::VersionRecord> Win32SystemInfo::versionRecord(bool extended) {
+  // The extended record starts with the basic one, so one buffer serves both;
+  // the size field alone says which one the system is to fill.
+  OSVERSIONINFOEXA info{};
+  info.dwOSVersionInfoSize = extended ? sizeof(OSVERSIONINFOEXA) : sizeof(OSVERSIONINFOA);
+  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return std::nullopt;
+  platform::VersionRecord record;
+  record.major = info.dwMajorVersion;
+  record.minor = info.dwMinorVersion;
+  record.build = info.dwBuildNumber;
+  record.platformId = info.dwPlatformId;
+  record.servicePack.assign(info.szCSDVersion,
+                            ::strnlen(info.szCSDVersion, sizeof info.szCSDVersion));
+  if (extended) {
+    record.suiteMask = info.wSuiteMask;
+    record.productType = info.wProductType;
+  }
+  return record;
+}
+
+std::uint16_t Win32SystemInfo::processorArchitecture() {
+  // GetSystemInfo tells a WoW64 process it runs on x86; only GetNativeSystemInfo
+  // (XP and later, so looked up at run time) sees the real processor.
+  using GetNativeSystemInfoFunction = void(WINAPI*)(LPSYSTEM_INFO);
+  SYSTEM_INFO info{};
+  const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
+  const FARPROC address =
+      kernel32 != nullptr ? ::GetProcAddress(kernel32, "GetNativeSystemInfo") : nullptr;
+  if (address != nullptr)
+    reinterpret_cast<GetNativeSystemInfoFunction>(reinterpret_cast<void (*)()>(address))(&info);
+  else
+    ::GetSystemInfo(&info);
+  return info.wProcessorArchitecture;
+}
+
+int Win32SystemInfo::systemMetric(int index) { return ::GetSystemMetrics(index); }
+
+std::uint32_t Win32SystemInfo::userDefaultLcid() { return ::GetUserDefaultLCID(); }
+
+std::optional<std::string> Win32SystemInfo::environmentVariable(std::string_view name) {
+  const std::string variable = cString(name);
+  std::string value(MAX_PATH, '\0');
+  for (;;) {
+    // An empty variable also returns 0: only the last error tells it from a missing one.
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD length = ::GetEnvironmentVariableA(variable.c_str(), value.data(),
+                                                   static_cast<DWORD>(value.size()));
+    if (length == 0) {
+      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    if (length < value.size()) {  // fitted: length excludes the NUL
+      value.resize(length);
+      return value;
+    }
+    value.resize(length);  // too small: length is the size needed, NUL included
+  }
+}
+
+std::string Win32SystemInfo::oemToAnsi(std::string_view text) {
+  // The counted form: it converts every byte, an embedded NUL included, and the
+  // result has the length of the input.
+  std::string converted(text.size(), '\0');
+  if (!text.empty())
+    ::OemToCharBuffA(text.data(), converted.data(), static_cast<DWORD>(text.size()));
+  return converted;
+}
+
+bool Win32SystemInfo::isUserAnAdmin() { return ::IsUserAnAdmin() != FALSE; }
+
+std::string Win32SystemInfo::commandLine() { return ::GetCommandLineA(); }
+
+}  // namespace nimbra::win32

@@ -1,0 +1,120 @@
+"""What every whole-run test needs: the installer's exit codes, the texts its
+boxes show with the sample language files, and checks of what a run left.
+
+    class InteractiveRun(UpdateRunTestCase):
+        def test_...(self):
+            self.install.create(pack_version=5)
+            self.set_last_run_folder()
+            run = self.run_installer(answers=[YES, YES])
+            self.assertBoxes(run, [self.installask(), self.final_question()])
+            self.assertPackInstalled()
+"""
+
+from pathlib import Path
+
+from .case import InstallerTestCase
+from .installation import PACK_NAME, STARTED_LOG
+
+# The installer's exit codes (src/update/exit_code.h).
+INSTALLED, CHECK_FAILED, DECLINED, NOT_ADMINISTRATOR, PACK_IN_USE, WRITE_FAILED = range(6)
+
+CARRIED_VERSION = 6
+
+ENGLISH_TEXTS = {
+    "soundquest": "Nimbra sound pack",
+    "liveupdatecaption": "Nimbra Live Update",
+    "crickets": "Crickets",
+    "installask": "%1 is going to install the sound pack %2.\r\nDo you want to continue?",
+    "olderfilever": "The installed file %1 is newer than the one in this update.\r\n"
+                    "Do you want to replace it with the older one?",
+    "installdone": "%1 has been installed.",
+    "asktorun": "Do you want to start Nimbra now?",
+    "codepage": "cp1252",
+}
+
+RUSSIAN_TEXTS = {
+    "soundquest": "Звуковой пакет программы \"Нимбра\"",
+    "liveupdatecaption": "Обновление \"Нимбры\"",
+    "crickets": "Сверчки",
+    "installask": "%1 установит звуковой пакет %2.\r\nПродолжить?",
+    "olderfilever": "Установленный файл %1 новее, чем файл этого обновления.\r\nЗаменить его более старым?",
+    "installdone": "%1: установка завершена.",
+    "asktorun": "Запустить программу \"Нимбра\" сейчас?",
+    "codepage": "cp1251",
+}
+
+NO_NIMBRA_ENGLISH = "There's no Nimbra installed.\r\nPlease install the program first."
+ENGLISH_TITLE = "Nimbra update"
+
+
+def fill(text, *arguments):
+    for number, argument in enumerate(arguments, 1):
+        text = text.replace("%%%d" % number, argument)
+    return text
+
+
+class UpdateRunTestCase(InstallerTestCase):
+    texts = ENGLISH_TEXTS
+
+    # --- the boxes, as assertBoxes wants them -----------------------------
+
+    def _encode(self, text):
+        return text.encode(self.texts["codepage"])
+
+    def question(self, caption, text):
+        return dict(caption_bytes=self._encode(caption), text_bytes=self._encode(text), buttons=["no", "yes"])
+
+    def olderfilever(self):
+        t = self.texts
+        return self.question(t["soundquest"], fill(t["olderfilever"], PACK_NAME))
+
+    def installask(self):
+        t = self.texts
+        return self.question(t["soundquest"], fill(t["installask"], t["liveupdatecaption"],
+                                                   "%s %d" % (t["crickets"], CARRIED_VERSION)))
+
+    def final_question(self):
+        t = self.texts
+        done = "%s (%s %d)" % (t["liveupdatecaption"], t["crickets"], CARRIED_VERSION)
+        return self.question(t["liveupdatecaption"], fill(t["installdone"], done) + "\r\n\r\n" + t["asktorun"])
+
+    def english_error(self, text):
+        return dict(caption=ENGLISH_TITLE, text_bytes=text.encode("cp1252"), buttons=["ok"])
+
+    # --- what the run left ------------------------------------------------
+
+    def built_pack(self):
+        """The pack the installer carries: the build's placeholder, or None
+        when the build carries a pack from elsewhere (-DNIMBRA_PACK)."""
+        placeholder = Path(self.config.installer).parent / "resources" / PACK_NAME
+        return placeholder.read_bytes() if placeholder.exists() else None
+
+    def folder_kib(self):
+        """The folder's size in KiB as the installer measured it: before the
+        started substitute appended its start log."""
+        files = [p for p in self.install.folder.rglob("*") if p.is_file() and p.name != STARTED_LOG]
+        return sum(p.stat().st_size for p in files) >> 10
+
+    def assertPackInstalled(self):
+        pack = self.install.pack()
+        self.assertIsNotNone(pack, "no pack in the installation")
+        self.assertEqual(pack[:5], b"dwix" + bytes([CARRIED_VERSION + 32]))
+        built = self.built_pack()
+        if built is not None:
+            self.assertEqual(len(pack), len(built))
+            self.assertTrue(pack == built, "the installed pack differs from the carried one")
+        self.assertEqual(self.estimated_size(), self.folder_kib())
+
+    def assertNothingWritten(self, installed_version):
+        self.assertEqual(self.install.pack_version(), installed_version)
+        self.assertIsNone(self.estimated_size())
+
+    def assertNimbraStartedOnceInItsFolder(self):
+        starts = self.install.starts()
+        self.assertEqual(len(starts), 1, starts)
+        folder = self.install.windows_folder.rstrip("\\").lower()
+        self.assertEqual(starts[0]["cwd"].rstrip("\\").lower(), folder)
+        self.assertIn((folder + "\\nimbra.exe").lower(), starts[0]["command_line"].lower())
+
+    def assertNimbraNotStarted(self):
+        self.assertEqual(self.install.starts(), [])

@@ -1,0 +1,164 @@
+"""The Wine session of the end-to-end tests: prefix, display, server, paths.
+
+One session per test process. It uses $WINEPREFIX when set (scripts/wine-env.sh
+sets it), else the prefix named by the configuration; it creates the prefix
+when it is missing, starts a private Xvfb when no display is set, and keeps
+the wineserver alive between the short Wine processes of a test run.
+
+Every Wine process gets its output in files, never in pipes: Wine's own
+service processes, started by the first program of a session, inherit the
+standard handles and would keep a pipe open long after the program ended.
+"""
+
+import atexit
+import fcntl
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path, PureWindowsPath
+
+ENGLISH = "en_US.UTF-8"
+RUSSIAN = "ru_RU.UTF-8"
+
+# Without a window manager under Xvfb every closed window costs about 2 s
+# unless Wine's windows are unmanaged.
+_X11_DRIVER_KEY = r"HKCU\Software\Wine\X11 Driver"
+# The marker and lock that scripts/wine-env.sh uses, so that both cooperate.
+_READY_MARKER = ".nimbra-ready"
+# Seconds the wineserver outlives its last program: more than the gaps between
+# tests, little enough that a final "wineserver -w" does not wait long.
+_SERVER_PERSISTENCE = 5
+
+
+class WineError(RuntimeError):
+    pass
+
+
+class Completed:
+    """The end of a Wine process: exit code and what it wrote."""
+
+    def __init__(self, returncode, stdout, stderr, seconds):
+        self.returncode = returncode
+        self.stdout = stdout
+        self.stderr = stderr
+        self.seconds = seconds
+
+
+class WineSession:
+    def __init__(self, prefix, work_dir, wine="wine"):
+        self.prefix = Path(prefix).resolve()
+        self.work_dir = Path(work_dir).resolve()
+        self.wine = wine
+        self.wineserver = shutil.which("wineserver") or "wineserver"
+        self._xvfb = None
+        self.work_dir.mkdir(parents=True, exist_ok=True)
+
+    # --- set-up -----------------------------------------------------------
+
+    def start(self):
+        self._ensure_display()
+        self._ensure_prefix()
+        self._ensure_server()
+        return self
+
+    def _ensure_display(self):
+        if os.environ.get("DISPLAY"):
+            return
+        read_end, write_end = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as displayfd:
+            number = displayfd.readline().strip()
+        if not number:
+            raise WineError("Xvfb did not start")
+        os.environ["DISPLAY"] = ":" + number
+        atexit.register(self._stop_display)
+
+    def _stop_display(self):
+        if self._xvfb and self._xvfb.poll() is None:
+            self._xvfb.terminate()
+            self._xvfb.wait(10)
+
+    def _ensure_prefix(self):
+        with open(str(self.prefix) + ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            if (self.prefix / _READY_MARKER).exists():
+                return
+            shutil.rmtree(self.prefix, ignore_errors=True)
+            self._plain_run(["wineboot", "-i"], timeout=300)
+            self._plain_run([self.wineserver, "-w"], timeout=300)
+            self._plain_run([self.wine, "reg", "add", _X11_DRIVER_KEY, "/v", "Managed", "/t", "REG_SZ",
+                             "/d", "N", "/f"], timeout=120)
+            self._plain_run([self.wineserver, "-w"], timeout=300)
+            (self.prefix / _READY_MARKER).touch()
+
+    def _ensure_server(self):
+        # Without effect when a server already runs; else each later program
+        # would pay about 2 s for a new server and Wine's services.
+        self._plain_run([self.wineserver, "-p%d" % _SERVER_PERSISTENCE], timeout=30)
+        self._plain_run([self.wine, "cmd", "/c", "exit"], timeout=120)
+
+    def _plain_run(self, command, timeout):
+        subprocess.run(command, env=self.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=timeout, check=False)
+
+    # --- processes --------------------------------------------------------
+
+    def environment(self, locale=ENGLISH, extra=None):
+        """The Unix environment of a Wine process. The locale decides the
+        user's LCID and the ANSI code page (LC_ALL, not only LANG)."""
+        env = dict(os.environ)
+        env.update({
+            "WINEPREFIX": str(self.prefix),
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "LC_ALL": locale,
+            "LANG": locale,
+        })
+        env.update(extra or {})
+        return env
+
+    def run(self, program, arguments=(), locale=ENGLISH, timeout=120, cwd=None):
+        """Runs a Windows program to its end; program is a Unix or Windows path
+        or a name Wine finds (reg, cmd)."""
+        with tempfile.TemporaryFile(dir=self.work_dir) as out, tempfile.TemporaryFile(dir=self.work_dir) as err:
+            started = time.monotonic()
+            result = subprocess.run([self.wine, str(program), *map(str, arguments)], env=self.environment(locale),
+                                    stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout,
+                                    cwd=cwd, check=False)
+            seconds = time.monotonic() - started
+            out.seek(0)
+            err.seek(0)
+            return Completed(result.returncode, out.read(), err.read(), seconds)
+
+    def spawn(self, program, arguments=(), locale=ENGLISH):
+        """Starts a Windows program and returns at once (subprocess.Popen)."""
+        return subprocess.Popen([self.wine, str(program), *map(str, arguments)], env=self.environment(locale),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    # --- paths ------------------------------------------------------------
+
+    @property
+    def drive_c(self):
+        return self.prefix / "drive_c"
+
+    def windows_path(self, unix_path):
+        """The Windows path of a Unix path: C:\\ inside drive_c, else Z:\\."""
+        path = Path(unix_path).resolve()
+        try:
+            inside = path.relative_to(self.drive_c.resolve())
+            return str(PureWindowsPath("C:\\", *inside.parts))
+        except ValueError:
+            return "Z:" + str(path).replace("/", "\\")
+
+    def unix_path(self, windows_path):
+        """The Unix path of a path on C:\\ (the only drive the tests lay out)."""
+        path = PureWindowsPath(windows_path)
+        if path.drive.upper() != "C:":
+            raise ValueError("not on drive C: " + windows_path)
+        return self.drive_c.joinpath(*path.parts[1:])

@@ -1,0 +1,122 @@
+"""The whole update run of the real installer, interactive and modest, in a
+prepared installation with the sample English language files."""
+
+import unittest
+
+from harness.robot import NO, YES
+from harness.update_run import (CHECK_FAILED, DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, UpdateRunTestCase)
+
+
+class InteractiveRun(UpdateRunTestCase):
+    def setUp(self):
+        super().setUp()
+        self.set_last_run_folder()
+
+    def test_older_installed_pack_is_replaced_after_two_yes_and_nimbra_is_started(self):
+        self.install.create(pack_version=5)
+        run = self.run_installer(answers=[YES, YES])
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertBoxes(run, [self.installask(), self.final_question()])
+        self.assertPackInstalled()
+        self.assertNimbraStartedOnceInItsFolder()
+
+    def test_equal_installed_version_asks_only_installask_and_the_final_question(self):
+        self.install.create(pack_version=6)
+        run = self.run_installer(answers=[YES, NO])
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertBoxes(run, [self.installask(), self.final_question()])
+        self.assertPackInstalled()
+        self.assertNimbraNotStarted()
+
+    def test_newer_installed_pack_kept_when_olderfilever_is_answered_no(self):
+        self.install.create(pack_version=7)
+        run = self.run_installer(answers=[NO])
+        self.assertEndedNormally(run, DECLINED)
+        self.assertBoxes(run, [self.olderfilever()])
+        self.assertNothingWritten(installed_version=7)
+        self.assertNimbraNotStarted()
+
+    def test_newer_installed_pack_replaced_when_olderfilever_is_answered_yes(self):
+        self.install.create(pack_version=7)
+        run = self.run_installer(answers=[YES, YES, NO])
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertBoxes(run, [self.olderfilever(), self.installask(), self.final_question()])
+        self.assertPackInstalled()
+        self.assertNimbraNotStarted()
+
+    def test_no_to_installask_writes_nothing(self):
+        self.install.create(pack_version=5)
+        run = self.run_installer(answers=[NO])
+        self.assertEndedNormally(run, DECLINED)
+        self.assertBoxes(run, [self.installask()])
+        self.assertNothingWritten(installed_version=5)
+        self.assertNimbraNotStarted()
+
+    def test_without_installed_pack_installask_is_asked_and_the_pack_written(self):
+        self.install.create(pack_version=None)
+        run = self.run_installer(answers=[YES, YES])
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertBoxes(run, [self.installask(), self.final_question()])
+        self.assertPackInstalled()
+        self.assertNimbraStartedOnceInItsFolder()
+
+
+class ModestRun(UpdateRunTestCase):
+    def setUp(self):
+        super().setUp()
+        self.install.create(pack_version=5)
+        self.set_last_run_folder()
+
+    def test_upper_case_modest_runapp_installs_silently_and_starts_nimbra(self):
+        run = self.run_installer("MODEST", "RunApp")
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertNoBoxes(run)
+        self.assertPackInstalled()
+        self.assertNimbraStartedOnceInItsFolder()
+
+    def test_modest_alone_installs_silently_without_starting_nimbra(self):
+        run = self.run_installer("modest")
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertNoBoxes(run)
+        self.assertPackInstalled()
+        self.assertNimbraNotStarted()
+
+    def test_modest_with_another_second_argument_does_not_start_nimbra(self):
+        run = self.run_installer("modest", "runapps")
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertNoBoxes(run)
+        self.assertPackInstalled()
+        self.assertNimbraNotStarted()
+
+
+class InstallationFolder(UpdateRunTestCase):
+    def test_last_run_folder_without_trailing_backslash_is_completed(self):
+        self.install.create(pack_version=5)
+        self.set_last_run_folder(self.install.windows_folder.rstrip("\\"))
+        run = self.run_installer("modest", "runapp")
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertNoBoxes(run)
+        self.assertPackInstalled()
+        self.assertNimbraStartedOnceInItsFolder()
+
+    def test_without_last_run_folder_the_uninstall_entry_names_the_folder(self):
+        self.install.create(pack_version=5)
+        self.set_uninstall_string(self.install.windows_path("uninst.exe"))
+        run = self.run_installer("modest", "runapp")
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertNoBoxes(run)
+        self.assertPackInstalled()
+        self.assertNimbraStartedOnceInItsFolder()
+
+    def test_missing_nimbra_exe_shows_only_the_bilingual_error(self):
+        self.install.create(nimbra=False, pack_version=5)
+        self.set_last_run_folder()
+        run = self.run_installer(answers=[YES, YES])
+        self.assertEndedNormally(run, CHECK_FAILED)
+        self.assertBoxes(run, [self.english_error(NO_NIMBRA_ENGLISH)])
+        self.assertNothingWritten(installed_version=5)
+        self.assertNimbraNotStarted()
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,105 @@
+#include "child_roles.h"
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_system_info.h"
+
+namespace nimbra::win32::testing {
+namespace {
+
+// A holder lets go when told, or after this long if the test died.
+constexpr DWORD kLongestHoldMs = 60000;
+
+UniqueHandle openEvent(const char* name) {
+  return UniqueHandle(::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name));
+}
+
+// Signals ready, then waits for release.
+int holdUntilReleased(const char* readyName, const char* releaseName) {
+  const UniqueHandle ready = openEvent(readyName);
+  const UniqueHandle release = openEvent(releaseName);
+  if (!ready || !release) return 3;
+  ::SetEvent(ready.get());
+  ::WaitForSingleObject(release.get(), kLongestHoldMs);
+  return 0;
+}
+
+// Writes beside the target and renames, so that a test polling for the file never
+// reads it half-written.
+int writeResult(const std::string& path, const std::string& text) {
+  const std::string partial = path + ".part";
+  {
+    const UniqueFile file(::CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 4;
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size())
+      return 5;
+  }
+  return ::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 6;
+}
+
+// --hold-file <path> <ready> <release>: keeps the file open with no sharing.
+int holdFile(char** argv) {
+  const UniqueFile file(::CreateFileA(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 2;
+  return holdUntilReleased(argv[3], argv[4]);
+}
+
+// --hold-mapping <name> <ready> <release>: keeps a 64-byte page-file mapping of that name.
+int holdMapping(char** argv) {
+  const UniqueHandle mapping(
+      ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, argv[2]));
+  if (!mapping) return 2;
+  return holdUntilReleased(argv[3], argv[4]);
+}
+
+// --write-command-line <file> ...: the command line exactly as the process got it.
+int writeCommandLine(char** argv) { return writeResult(argv[2], ::GetCommandLineA()); }
+
+// --write-current-directory <file>
+int writeCurrentDirectory(char** argv) {
+  char folder[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, folder);
+  return writeResult(argv[2], folder);
+}
+
+// --write-version <file>: the extended version record as
+// "major.minor.build platform product|service pack".
+int writeVersion(char** argv) {
+  Win32SystemInfo system;
+  const auto record = system.versionRecord(true);
+  if (!record) return writeResult(argv[2], "none");
+  return writeResult(argv[2], std::to_string(record->major) + "." + std::to_string(record->minor) +
+                                  "." + std::to_string(record->build) + " " +
+                                  std::to_string(record->platformId) + " " +
+                                  std::to_string(record->productType) + "|" + record->servicePack);
+}
+
+// --sleep-then-write <ms> <file>
+int sleepThenWrite(char** argv) {
+  ::Sleep(std::stoul(argv[2]));
+  return writeResult(argv[3], "done");
+}
+
+}  // namespace
+
+std::optional<int> runChildRole(int argc, char** argv) {
+  if (argc < 2) return std::nullopt;
+  const std::string_view role = argv[1];
+  if (role == "--hold-file" && argc == 5) return holdFile(argv);
+  if (role == "--hold-mapping" && argc == 5) return holdMapping(argv);
+  if (role == "--write-command-line" && argc >= 3) return writeCommandLine(argv);
+  if (role == "--write-current-directory" && argc == 3) return writeCurrentDirectory(argv);
+  if (role == "--write-version" && argc == 3) return writeVersion(argv);
+  if (role == "--sleep-then-write" && argc == 4) return sleepThenWrite(argv);
+  return std::nullopt;
+}
+
+}  // namespace nimbra::win32::testing
