@@ -42,8 +42,10 @@ class RunningNimbra(UpdateRunTestCase):
         self.assertNimbraNotStarted()
 
     def test_pack_held_throughout_a_modest_runapp_run_fails_with_4_and_nimbra_is_still_started(self):
-        # Long after the run has given up, the substitute still holds the pack.
-        self.start_nimbra(quit_delay_ms=60000)
+        # Long after the run has given up, the substitute still holds the pack;
+        # afterwards it is killed rather than waited for.
+        nimbra = self.start_nimbra(quit_delay_ms=60000)
+        self.addCleanup(nimbra.process.kill)
         run = self.run_installer("modest", "runapp")
         self.assertEndedNormally(run, PACK_IN_USE)
         self.assertBoxes(run, [self.english_error("Can't install file " + self.install.windows_path("dwix.cok"))])
