@@ -166,9 +166,13 @@ layer_wine() {
   build_win32 || return 1
   # shellcheck source=wine-env.sh
   source scripts/wine-env.sh "$dir" || return 1
-  # One display and one prefix for the whole run; whatever a test leaves
-  # behind is ended with the wineserver.
+  # One display and one prefix for the whole run. The wineserver and Wine's
+  # services are started first, detached: started by a test, they would hold
+  # its output pipe and ctest would wait for them to linger out (about 3 s a
+  # test, GoogleTest's discovery included). Whatever a test leaves behind is
+  # ended with the wineserver.
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    setsid sh -c "wineserver -p10; wine cmd /c exit" </dev/null >/dev/null 2>&1
     ctest --test-dir "$1" -E "^installer\\." --timeout 600 --output-on-failure --no-tests=error
     rc=$?
     timeout 30 wineserver -w || wineserver -k
