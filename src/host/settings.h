@@ -20,7 +20,8 @@ struct Settings {
   std::string installationFolder;  // ends with a backslash once set
   std::string uninstallKeyPrefix;  // system key base + "Uninstall\"
   bool isAdministrator = true;
-  std::string startArgument;  // argument 1, ASCII lower-cased; empty when there is none
+  std::string startArgument;   // argument 1, ASCII lower-cased; empty when there is none
+  std::string finishArgument;  // argument 2, the same way: "runapp" ends a modest run by starting Nimbra
   std::uint32_t userLcid = 0;
   bool cyrillicUi = false;  // Russian built-in texts, language 25 for built-in boxes
 };

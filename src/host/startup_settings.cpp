@@ -24,21 +24,27 @@ std::uint32_t ClockSeed(platform::Clock& clock) {
   return clock.tickCount();
 }
 
-void InitStartupSettings(platform::Platform& platform, StartupState& state) {
+void StoreCommandLineArguments(Settings& settings, std::string_view commandLine) {
+  settings.startArgument = ToLowerAscii(CommandLineArgument(commandLine, 1));
+  settings.finishArgument = ToLowerAscii(CommandLineArgument(commandLine, 2));
+}
+
+void InitStartupSettings(platform::Platform& platform, StartupState& state, std::string_view commandLine) {
   // Identification draws its temporary file name, so the seed comes first.
   state.random.seed(ClockSeed(platform.clock));
   state.settings.userLcid = platform.system.userDefaultLcid();
   state.settings.cyrillicUi = IsCyrillicUiLcid(state.settings.userLcid);
   IdentifyOperatingSystem(platform, state.random, state.is64Bit);
   state.registry = std::make_unique<SharedRegistry>(platform.registry, SharedRegistryAccessMask(state.is64Bit));
-  state.settings.startArgument = ToLowerAscii(CommandLineArgument(platform.system.commandLine(), 1));
+  StoreCommandLineArguments(state.settings, commandLine);
 }
 
 void ReleaseStartupSettings(StartupState& state) {
   state.registry.reset();
   Settings& s = state.settings;
   for (std::string* text : {&s.productKey, &s.programTitle, &s.englishTitle, &s.packVersionText,
-                            &s.installationFolder, &s.uninstallKeyPrefix, &s.startArgument})
+                            &s.installationFolder, &s.uninstallKeyPrefix, &s.startArgument,
+                            &s.finishArgument})
     text->clear();
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "host/random.h"
 #include "host/settings.h"
@@ -35,11 +36,15 @@ bool IsCyrillicUiLcid(std::uint32_t lcid);
 // when the counter fails.
 std::uint32_t ClockSeed(platform::Clock& clock);
 
+// Stores arguments 1 and 2 of the command line, ASCII lower-cased, as the
+// start and finish arguments.
+void StoreCommandLineArguments(Settings& settings, std::string_view commandLine);
+
 // In this order: seeds the generator, reads the user LCID and sets the
 // Cyrillic UI flag, identifies the operating system (which may run "ver"),
 // creates the shared registry object (root HKEY_CURRENT_USER, no open key)
-// and stores argument 1 of the command line, ASCII lower-cased.
-void InitStartupSettings(platform::Platform& platform, StartupState& state);
+// and stores the arguments of the process's command line.
+void InitStartupSettings(platform::Platform& platform, StartupState& state, std::string_view commandLine);
 
 // Destroys the shared registry object (closing any open key) and clears the
 // record's texts.

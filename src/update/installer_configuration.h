@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace nimbra {
 
@@ -11,5 +12,17 @@ struct InstallerConfiguration {
   std::string packFileName = "dwix.cok";  // base name = resource name, extension = resource type
   std::int32_t packVersion = 6;
 };
+
+// The carried resource that the pack file name stands for.
+struct PackResource {
+  std::string name;  // the base name: up to the last dot ("dwix"), the whole name without one
+  std::string type;  // the extension without its dot ("cok"); empty without one
+};
+
+inline PackResource PackResourceOf(std::string_view packFileName) {
+  const auto dot = packFileName.rfind('.');
+  if (dot == std::string_view::npos) return {std::string(packFileName), {}};
+  return {std::string(packFileName.substr(0, dot)), std::string(packFileName.substr(dot + 1))};
+}
 
 }  // namespace nimbra

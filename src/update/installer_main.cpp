@@ -6,9 +6,10 @@
 
 namespace nimbra {
 
-ExitCode RunInstaller(platform::Platform& platform, const InstallerConfiguration& configuration) {
+ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine,
+                      const InstallerConfiguration& configuration) {
   StartupState state;
-  InitStartupSettings(platform, state);
+  InitStartupSettings(platform, state, commandLine);
   LanguageFiles languages;
   ExitCode code = RunUpdate(platform, state, languages, configuration);
   // The language tables go first, then the start-up settings: the reverse of their start.

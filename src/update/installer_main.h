@@ -1,7 +1,9 @@
 // The installer's whole life after the process has been hardened: start-up,
-// the one update run, release. The Windows entry passes the real platform;
-// tests pass the fake world.
+// the one update run, release. The Windows entry passes the real platform and
+// the process's command line; tests pass the fake world and a literal one.
 #pragma once
+
+#include <string_view>
 
 #include "platform/platform.h"
 #include "update/exit_code.h"
@@ -9,6 +11,7 @@
 
 namespace nimbra {
 
-ExitCode RunInstaller(platform::Platform& platform, const InstallerConfiguration& configuration = {});
+ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine,
+                      const InstallerConfiguration& configuration = {});
 
 }  // namespace nimbra

@@ -4,9 +4,9 @@
 
 namespace nimbra {
 
-bool NimbraIsNotRunning(platform::Processes& processes) {
+bool NimbraIsRunning(platform::Processes& processes) {
   // 64 bytes of the paging file; only whether the name is taken matters.
-  return processes.probeNamedMapping(kNimbraMappingName, 64).lastError != win::kErrorAlreadyExists;
+  return processes.probeNamedMapping(kNimbraMappingName, 64).lastError == win::kErrorAlreadyExists;
 }
 
 void AskNimbraToQuit(platform::Processes& processes) {

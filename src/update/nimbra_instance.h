@@ -10,9 +10,9 @@ namespace nimbra {
 inline constexpr std::string_view kNimbraMappingName = "nimbra_memfile";
 inline constexpr std::string_view kNimbraWindowClass = "TNimbraMainForm";
 
-// True when Nimbra is not running: creating its mapping "nimbra_memfile" does
-// not find one already there. The probe's handle is released at once.
-bool NimbraIsNotRunning(platform::Processes& processes);
+// True when Nimbra is running: creating its mapping "nimbra_memfile" finds one
+// already there. The probe's handle is released at once.
+bool NimbraIsRunning(platform::Processes& processes);
 
 // Posts WM_QUIT to Nimbra's main window without waiting. Posts nothing when no
 // such window exists: a post to no window would land in the installer's own

@@ -1,8 +1,8 @@
 #include "update/update_run.h"
 
+#include <optional>
 #include <string>
 
-#include "host/command_line.h"
 #include "host/folder_path.h"
 #include "host/install_location.h"
 #include "host/product_key.h"
@@ -18,12 +18,19 @@ namespace nimbra {
 
 namespace {
 
-// Questions share one look: Yes/No, question icon, task-modal, topmost, in the
-// language of the selected file. Only Yes counts as Yes.
-bool AskYesNo(platform::MessageBoxes& boxes, const Settings& settings, const std::string& caption,
-              const std::string& text) {
-  auto language = static_cast<std::uint16_t>(settings.messageLanguageId & 0xFFFF);
-  return boxes.messageBoxEx(text, caption, win::kQuestionBoxStyle, language) == win::kIdYes;
+// What every step of one run works on.
+struct RunContext {
+  platform::Platform& platform;
+  Settings& settings;
+  SharedRegistry& registry;
+  const InstallerConfiguration& configuration;
+};
+
+void NameTheProduct(Settings& settings, const InstallerConfiguration& configuration) {
+  settings.packVersionText = std::to_string(configuration.packVersion);
+  settings.productKey = "Nimbra";
+  settings.programTitle = "Обновление программы \"Нимбра\"";
+  settings.englishTitle = "Nimbra update";
 }
 
 // "TheLastRunFolder" names the folder Nimbra last ran from; it wins over the
@@ -37,8 +44,68 @@ void ApplyLastRunFolder(Settings& settings, SharedRegistry& registry) {
   AddTrailingBackslash(settings.installationFolder);
 }
 
-ExitCode ExitCodeFor(InstallResult result) {
-  switch (result) {
+bool FindInstallation(RunContext& run) {
+  if (!FindInstallLocations(run.platform, run.settings, run.registry)) return false;
+  ApplyLastRunFolder(run.settings, run.registry);
+  return true;
+}
+
+bool NimbraIsInstalled(RunContext& run) {
+  if (run.platform.files.fileExists(run.settings.installationFolder + "nimbra.exe")) return true;
+  ShowBilingualError(run.platform.boxes, run.settings,
+                     "There's no Nimbra installed.\r\nPlease install the program first.",
+                     "Нет установленной программы \"Нимбра\"!\r\nПожалуйста, сначала установите её.");
+  return false;
+}
+
+bool HasAdministratorRights(RunContext& run, MessageCatalogue& catalogue) {
+  if (run.settings.isAdministrator) return true;
+  ShowCatalogueMessage(run.platform.boxes, run.settings, catalogue.GetMessageLines("noright"));
+  return false;
+}
+
+void CloseRunningNimbra(platform::Processes& processes) {
+  if (NimbraIsRunning(processes)) AskNimbraToQuit(processes);
+}
+
+// Questions share one look: Yes/No, question icon, task-modal, topmost, in the
+// language of the selected file. Only Yes counts as Yes.
+bool AskYesNo(RunContext& run, const std::string& caption, const std::string& text) {
+  auto language = static_cast<std::uint16_t>(run.settings.messageLanguageId & 0xFFFF);
+  return run.platform.boxes.messageBoxEx(text, caption, win::kQuestionBoxStyle, language) == win::kIdYes;
+}
+
+// The pack's display name with the carried version, as the questions show it.
+std::string PackTitle(RunContext& run, MessageCatalogue& catalogue) {
+  return catalogue.GetMessageText(run.configuration.packKey) + " " + run.settings.packVersionText;
+}
+
+// The questions before the write; nothing is asked in the modest mode. An
+// exit code when the run ends here.
+std::optional<ExitCode> AskToInstall(RunContext& run, MessageCatalogue& catalogue) {
+  if (run.settings.startArgument == "modest") return std::nullopt;
+  const std::string& folder = run.settings.installationFolder;
+  const std::string& packFileName = run.configuration.packFileName;
+  if (run.platform.files.fileExists(folder + packFileName)) {
+    // The probe's exclusive, retried open is also the wait for a Nimbra that was just asked to quit.
+    auto installed = ProbeInstalledPackVersion(run.platform, run.settings, catalogue, folder, packFileName);
+    if (!installed) return ExitCode::PackInUse;
+    if (CarriedPackIsOlder(*installed, run.configuration.packVersion) &&
+        !AskYesNo(run, catalogue.GetMessageText("soundquest"),
+                  catalogue.FormatMessageLines("olderfilever", {packFileName})))
+      return ExitCode::Declined;
+  }
+  if (!AskYesNo(run, catalogue.GetMessageText("soundquest"),
+                catalogue.FormatMessageLines("installask", {catalogue.GetMessageText("liveupdatecaption"),
+                                                            PackTitle(run, catalogue)})))
+    return ExitCode::Declined;
+  return std::nullopt;
+}
+
+ExitCode InstallPack(RunContext& run) {
+  const PackResource resource = PackResourceOf(run.configuration.packFileName);
+  const std::string targetPath = run.settings.installationFolder + run.configuration.packFileName;
+  switch (InstallResourceFile(run.platform, run.settings, resource.name, resource.type, targetPath)) {
     case InstallResult::Installed: return ExitCode::Installed;
     case InstallResult::InUse: return ExitCode::PackInUse;
     case InstallResult::Failed: break;
@@ -46,80 +113,35 @@ ExitCode ExitCodeFor(InstallResult result) {
   return ExitCode::WriteFailed;
 }
 
+// Starts Nimbra on "runapp" in the modest mode, else when the final question is answered Yes.
+void Finish(RunContext& run, MessageCatalogue& catalogue) {
+  if (run.settings.startArgument == "modest") {
+    if (run.settings.finishArgument == "runapp") StartNimbra(run.platform.processes, run.settings);
+    return;
+  }
+  const std::string caption = catalogue.GetMessageText("liveupdatecaption");
+  const std::string text =
+      catalogue.FormatMessageText("installdone", {caption + " (" + PackTitle(run, catalogue) + ")"}) + "\r\n\r\n" +
+      catalogue.GetMessageText("asktorun");
+  if (AskYesNo(run, caption, text)) StartNimbra(run.platform.processes, run.settings);
+}
+
 }  // namespace
 
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
                    const InstallerConfiguration& configuration) {
-  Settings& settings = state.settings;
-  SharedRegistry& registry = *state.registry;
-  const std::string& packFileName = configuration.packFileName;
-
-  const auto dot = packFileName.rfind('.');
-  const std::string packExtension = dot == std::string::npos ? std::string() : packFileName.substr(dot);
-  settings.packVersionText = std::to_string(configuration.packVersion);
-  settings.productKey = "Nimbra";
-  settings.programTitle = "Обновление программы \"Нимбра\"";
-  settings.englishTitle = "Nimbra update";
-
-  if (!FindInstallLocations(platform, settings, registry)) return ExitCode::CheckFailed;
-  ApplyLastRunFolder(settings, registry);
-
-  if (!platform.files.fileExists(settings.installationFolder + "nimbra.exe")) {
-    ShowBilingualError(platform.boxes, settings,
-                       "There's no Nimbra installed.\r\nPlease install the program first.",
-                       "Нет установленной программы \"Нимбра\"!\r\nПожалуйста, сначала установите её.");
-    return ExitCode::CheckFailed;
-  }
-
-  if (!LoadLanguageFiles(platform, settings, registry, languages)) return ExitCode::CheckFailed;
-  MessageCatalogue catalogue(platform, settings, languages);
-
-  if (!settings.isAdministrator) {
-    ShowCatalogueMessage(platform.boxes, settings, catalogue.GetMessageLines("noright"));
-    return ExitCode::NotAdministrator;
-  }
-
-  if (!NimbraIsNotRunning(platform.processes)) AskNimbraToQuit(platform.processes);
-
-  const bool modest = settings.startArgument == "modest";
-  // The pack's display name with the carried version, as the questions show it.
-  auto packTitle = [&] { return catalogue.GetMessageText(configuration.packKey) + " " + settings.packVersionText; };
-
-  if (!modest) {
-    if (platform.files.fileExists(settings.installationFolder + packFileName)) {
-      // The probe's exclusive, retried open is also the wait for a Nimbra that was just asked to quit.
-      auto installed =
-          ProbeInstalledPackVersion(platform, settings, catalogue, settings.installationFolder, packFileName);
-      if (!installed) return ExitCode::PackInUse;
-      if (CarriedPackIsOlder(*installed, configuration.packVersion) &&
-          !AskYesNo(platform.boxes, settings, catalogue.GetMessageText("soundquest"),
-                    catalogue.FormatMessageLines("olderfilever", {packFileName})))
-        return ExitCode::Declined;
-    }
-    if (!AskYesNo(platform.boxes, settings, catalogue.GetMessageText("soundquest"),
-                  catalogue.FormatMessageLines("installask", {catalogue.GetMessageText("liveupdatecaption"),
-                                                              packTitle()})))
-      return ExitCode::Declined;
-  }
-
-  const std::string baseName = packFileName.substr(0, packFileName.find(packExtension));
-  const std::string resourceType = packExtension.empty() ? std::string() : packExtension.substr(1);
-  const std::string targetPath = settings.installationFolder + baseName + "." + resourceType;
-  const InstallResult installed = InstallResourceFile(platform, settings, baseName, resourceType, targetPath);
-
-  RecordInstallationSize(platform, settings, registry);
-
-  if (modest) {
-    if (ToLowerAscii(CommandLineArgument(platform.system.commandLine(), 2)) == "runapp")
-      StartNimbra(platform.processes, settings);
-  } else {
-    const std::string caption = catalogue.GetMessageText("liveupdatecaption");
-    const std::string text =
-        catalogue.FormatMessageText("installdone", {caption + " (" + packTitle() + ")"}) +
-        "\r\n\r\n" + catalogue.GetMessageText("asktorun");
-    if (AskYesNo(platform.boxes, settings, caption, text)) StartNimbra(platform.processes, settings);
-  }
-  return ExitCodeFor(installed);
+  RunContext run{platform, state.settings, *state.registry, configuration};
+  NameTheProduct(run.settings, configuration);
+  if (!FindInstallation(run) || !NimbraIsInstalled(run)) return ExitCode::CheckFailed;
+  if (!LoadLanguageFiles(platform, run.settings, run.registry, languages)) return ExitCode::CheckFailed;
+  MessageCatalogue catalogue(platform, run.settings, languages);
+  if (!HasAdministratorRights(run, catalogue)) return ExitCode::NotAdministrator;
+  CloseRunningNimbra(platform.processes);
+  if (auto stopped = AskToInstall(run, catalogue)) return *stopped;
+  const ExitCode installed = InstallPack(run);
+  RecordInstallationSize(platform, run.settings, run.registry);
+  Finish(run, catalogue);
+  return installed;
 }
 
 }  // namespace nimbra

@@ -14,8 +14,8 @@ namespace nimbra {
 
 // Runs after InitStartupSettings. Sets the product key, the titles and the
 // pack version text in state.settings, then performs the run. In the modest
-// mode (argument 1 "modest") nothing is asked; Nimbra is started at the end
-// only when argument 2 is "runapp" (both in any letter case).
+// mode (start argument "modest") nothing is asked; Nimbra is started at the
+// end only when the finish argument is "runapp".
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
                    const InstallerConfiguration& configuration);
 

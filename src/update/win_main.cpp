@@ -44,5 +44,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   restrictDllSearchToSystem32();
   nimbra::win32::Win32Platform windows;
   nimbra::platform::Platform platform = windows.platform();
-  return static_cast<int>(nimbra::RunInstaller(platform));
+  return static_cast<int>(nimbra::RunInstaller(platform, platform.system.commandLine()));
 }

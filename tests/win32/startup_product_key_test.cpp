@@ -30,7 +30,7 @@ TEST(StartupProductKey, CreatesTheKeyUnderTheCurrentUser) {
   Win32Platform real;
   platform::Platform platform = real.platform();
   StartupState state;
-  InitStartupSettings(platform, state);
+  InitStartupSettings(platform, state, platform.system.commandLine());
   state.settings.productKey = "Nimbra";
   OpenProductKey(*state.registry, state.settings);
   EXPECT_TRUE(state.registry->hasCurrentKey());

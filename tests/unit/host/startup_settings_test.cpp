@@ -14,7 +14,7 @@ using fake::RegistryRoot;
 
 class StartupTest : public ::testing::Test {
  protected:
-  void start() { InitStartupSettings(platform, state); }
+  void start() { InitStartupSettings(platform, state, ownCommandLine); }
 
   // A 64-bit Windows 10 that runs "ver" and prints where the temporary file was.
   void windows10() {
@@ -33,6 +33,7 @@ class StartupTest : public ::testing::Test {
   fake::FakeWorld world;
   platform::Platform platform = world.platform();
   StartupState state;
+  std::string ownCommandLine = "\"C:\\Downloads\\nimbra-pack-update.exe\"";
 };
 
 TEST(ClockSeed, IsTheLowHalfOfThePerformanceCounter) {
@@ -140,7 +141,7 @@ TEST_F(StartupTest, TheRegistryObjectThenReadsTheViewThatMatchesTheSystem) {
   // XP x64 is not named " 64": the process stays in the 32-bit view.
   StartupState xp;
   world.system.extendedRecord = platform::VersionRecord{5, 2, 3790, 2, "Service Pack 2", 0x0100, 1};
-  InitStartupSettings(platform, xp);
+  InitStartupSettings(platform, xp, ownCommandLine);
   xp.registry->setRoot(RegistryRoot::LocalMachine);
   ASSERT_TRUE(xp.registry->openKey(kKey, false));
   EXPECT_EQ(xp.registry->readString("View").text, "32");
@@ -149,17 +150,18 @@ TEST_F(StartupTest, TheRegistryObjectThenReadsTheViewThatMatchesTheSystem) {
 struct ArgumentRow {
   const char* commandLine;
   const char* startArgument;
+  const char* finishArgument = "";
 };
 
 class StartArgument : public ::testing::TestWithParam<ArgumentRow> {};
 
-TEST_P(StartArgument, IsArgumentOneLowerCasedInAscii) {
+TEST_P(StartArgument, ArgumentsOneAndTwoAreLowerCasedInAscii) {
   fake::FakeWorld world;
-  world.system.commandLineText = GetParam().commandLine;
   platform::Platform platform = world.platform();
   StartupState state;
-  InitStartupSettings(platform, state);
+  InitStartupSettings(platform, state, GetParam().commandLine);
   EXPECT_EQ(state.settings.startArgument, GetParam().startArgument);
+  EXPECT_EQ(state.settings.finishArgument, GetParam().finishArgument);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -167,8 +169,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ArgumentRow{"\"C:\\Downloads\\nimbra-pack-update.exe\" MODEST", "modest"},
                       ArgumentRow{"\"C:\\Downloads\\nimbra-pack-update.exe\"", ""},
                       ArgumentRow{"nimbra-pack-update.exe", ""},
-                      ArgumentRow{"C:\\u.exe  \"MoDeSt\" RUNAPP", "modest"},
+                      ArgumentRow{"C:\\u.exe  \"MoDeSt\" RUNAPP", "modest", "runapp"},
                       ArgumentRow{"\"C:\\Program Files\\u.exe\" \"Modest Run\"", "modest run"},
+                      ArgumentRow{"u.exe modest \"Run\"App x", "modest", "runapp"},
                       // 0xCC is Windows-1251 'М': not an ASCII letter, so it stays.
                       ArgumentRow{"u.exe \xCCODEST", "\xCC" "odest"},
                       ArgumentRow{"u.exe\tmodest\x01", "modest"}));
@@ -182,7 +185,7 @@ TEST_F(StartupTest, FieldsThatLaterPartsFillKeepTheirInitialValues) {
 }
 
 TEST_F(StartupTest, ReleaseClosesTheOpenKeyAndClearsTheTexts) {
-  world.system.commandLineText = "u.exe modest";
+  ownCommandLine = "u.exe modest runapp";
   start();
   state.settings.productKey = "Nimbra";
   state.settings.programTitle = "Nimbra";
@@ -199,7 +202,8 @@ TEST_F(StartupTest, ReleaseClosesTheOpenKeyAndClearsTheTexts) {
   EXPECT_EQ(world.registry.openKeys(), 0);
   const Settings& s = state.settings;
   for (const std::string* text : {&s.productKey, &s.programTitle, &s.englishTitle, &s.packVersionText,
-                                  &s.installationFolder, &s.uninstallKeyPrefix, &s.startArgument})
+                                  &s.installationFolder, &s.uninstallKeyPrefix, &s.startArgument,
+                                  &s.finishArgument})
     EXPECT_EQ(*text, "");
 }
 

@@ -28,8 +28,8 @@ class InstallerMain : public ::testing::Test {
 };
 
 TEST_F(InstallerMain, ModestRunAppFromTheCommandLineInstallsAndStartsNimbraWithoutAQuestion) {
-  world.system.commandLineText = "\"C:\\Users\\me\\Downloads\\nimbra-pack-update.exe\" Modest RUNAPP";
-  EXPECT_EQ(RunInstaller(platform), ExitCode::Installed);
+  EXPECT_EQ(RunInstaller(platform, "\"C:\\Users\\me\\Downloads\\nimbra-pack-update.exe\" Modest RUNAPP"),
+            ExitCode::Installed);
   EXPECT_TRUE(world.boxes.shown.empty());
   EXPECT_EQ(world.files.contents("C:\\Program Files\\Nimbra\\dwix.cok"), std::string("dwix\x26") + "content");
   EXPECT_EQ(world.processes.shellOpens.size(), 1u);
@@ -39,7 +39,7 @@ TEST_F(InstallerMain, ModestRunAppFromTheCommandLineInstallsAndStartsNimbraWitho
 
 TEST_F(InstallerMain, WithoutArgumentsTheRunIsInteractive) {
   world.boxes.answers = {win::kIdNo};
-  EXPECT_EQ(RunInstaller(platform), ExitCode::Declined);
+  EXPECT_EQ(RunInstaller(platform, "\"C:\\Users\\me\\Downloads\\nimbra-pack-update.exe\""), ExitCode::Declined);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].style, win::kQuestionBoxStyle);
   EXPECT_FALSE(world.files.exists("C:\\Program Files\\Nimbra\\dwix.cok"));

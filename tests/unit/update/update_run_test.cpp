@@ -51,8 +51,8 @@ class UpdateRun : public ::testing::Test {
   ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}); }
 
   void Modest(std::string_view second = "") {
-    state.settings.startArgument = "modest";
-    world.system.commandLineText = "\"C:\\Downloads\\nimbra-pack-update.exe\" MODEST " + std::string(second);
+    StoreCommandLineArguments(state.settings,
+                              "\"C:\\Downloads\\nimbra-pack-update.exe\" MODEST " + std::string(second));
   }
 
   std::vector<std::string> Captions() const {
@@ -357,6 +357,25 @@ TEST_F(UpdateRun, FailedSizeWriteIsNotReported) {
   EXPECT_EQ(Run(), ExitCode::Installed);
   EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra LiveUpdate"}));
 }
+
+struct PackNameRow {
+  const char* fileName;
+  const char* resourceName;
+  const char* resourceType;
+};
+
+class PackResourceName : public ::testing::TestWithParam<PackNameRow> {};
+
+TEST_P(PackResourceName, IsTheFileNameSplitAtItsLastDot) {
+  const PackResource resource = PackResourceOf(GetParam().fileName);
+  EXPECT_EQ(resource.name, GetParam().resourceName);
+  EXPECT_EQ(resource.type, GetParam().resourceType);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PackResourceName,
+                         ::testing::Values(PackNameRow{"dwix.cok", "dwix", "cok"},
+                                           PackNameRow{"dwix.v7.cok", "dwix.v7", "cok"},
+                                           PackNameRow{"dwix", "dwix", ""}, PackNameRow{"dwix.", "dwix", ""}));
 
 }  // namespace
 }  // namespace nimbra

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   StartupState state;
   LARGE_INTEGER start;
   ::QueryPerformanceCounter(&start);
-  InitStartupSettings(counted, state);
+  InitStartupSettings(counted, state, base.system.commandLine());
   const double startupUs = microsecondsSince(start);
   const std::vector<std::string> startupChildren = processes.children;
 
