@@ -13,9 +13,8 @@ using platform::RegistryRoot;
 // again on return. A missing key or value, or one of another type, is nullopt.
 std::optional<std::string> readMachineString(SharedRegistry& registry, std::string_view path,
                                              std::string_view name) {
-  registry.setRoot(RegistryRoot::LocalMachine);
-  CurrentKeyScope scope(registry);
-  if (!registry.openKey(path, /*canCreate=*/false)) return std::nullopt;
+  auto key = registry.useKey(RegistryRoot::LocalMachine, path, /*canCreate=*/false);
+  if (!key) return std::nullopt;
   StringRead read = registry.readString(name);
   if (read.status != ValueRead::Ok) return std::nullopt;
   return std::move(read.text);
@@ -24,9 +23,9 @@ std::optional<std::string> readMachineString(SharedRegistry& registry, std::stri
 // The registry access test: the per-user shell folders must read as strings.
 // Their texts are not needed.
 bool shellFoldersReadable(SharedRegistry& registry) {
-  registry.setRoot(RegistryRoot::CurrentUser);
-  CurrentKeyScope scope(registry);
-  if (!registry.openKey(std::string(kSystemKeyBase) + "Explorer\\Shell Folders", /*canCreate=*/false)) return true;
+  auto key = registry.useKey(RegistryRoot::CurrentUser, std::string(kSystemKeyBase) + "Explorer\\Shell Folders",
+                             /*canCreate=*/false);
+  if (!key) return true;
   for (std::string_view name : {"Programs", "Desktop", "Startup"}) {
     if (registry.readString(name).status == ValueRead::WrongType) return false;
   }

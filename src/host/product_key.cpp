@@ -4,9 +4,9 @@
 
 namespace nimbra {
 
-void OpenProductKey(SharedRegistry& registry, const Settings& settings) {
-  registry.setRoot(platform::RegistryRoot::CurrentUser);
-  registry.openKey(std::string(kVendorKeyPrefix) + settings.productKey, /*canCreate=*/true);
+CurrentKeyScope OpenProductKey(SharedRegistry& registry, const Settings& settings) {
+  return registry.useKey(platform::RegistryRoot::CurrentUser, std::string(kVendorKeyPrefix) + settings.productKey,
+                         /*canCreate=*/true);
 }
 
 }  // namespace nimbra

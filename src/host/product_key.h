@@ -7,8 +7,8 @@
 namespace nimbra {
 
 // Makes the product key the current key of the shared registry, creating it
-// when absent. Reports nothing: when it cannot be opened no key is current and
-// the caller's reads find no values. The caller closes the key.
-void OpenProductKey(SharedRegistry& registry, const Settings& settings);
+// when absent, until the returned scope ends. Reports nothing: when it cannot
+// be opened no key is current and the caller's reads find no values.
+CurrentKeyScope OpenProductKey(SharedRegistry& registry, const Settings& settings);
 
 }  // namespace nimbra

@@ -7,6 +7,16 @@ namespace nimbra {
 SharedRegistry::SharedRegistry(platform::Registry& registry, std::uint32_t accessMask)
     : registry_(registry), accessMask_(accessMask) {}
 
+CurrentKeyScope::~CurrentKeyScope() { registry_.closeKey(); }
+
+CurrentKeyScope::operator bool() const { return registry_.hasCurrentKey(); }
+
+CurrentKeyScope SharedRegistry::useKey(platform::RegistryRoot root, std::string_view path, bool canCreate) {
+  setRoot(root);
+  openKey(path, canCreate);
+  return CurrentKeyScope(*this);
+}
+
 void SharedRegistry::setRoot(platform::RegistryRoot root) {
   if (root != root_) closeKey();
   root_ = root;

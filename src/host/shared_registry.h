@@ -1,8 +1,8 @@
 // The one registry access object of the process. It holds a root, an access
 // mask fixed at creation (which picks the registry view) and at most one
-// current key. Every user sets the root, opens its key, reads or writes, and
-// closes the key again (CurrentKeyScope does that on every path), so that
-// between two uses no key is open.
+// current key. Every user takes its key with useKey, reads or writes, and the
+// returned scope closes the key again on every path, so that between two uses
+// no key is open.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,23 @@ struct StringRead {
   std::string text;  // the value up to its first NUL, unexpanded; empty unless Ok
 };
 
+class SharedRegistry;
+
+// Closes the shared registry's current key when the scope ends. True while a
+// key is current.
+class [[nodiscard]] CurrentKeyScope {
+ public:
+  explicit CurrentKeyScope(SharedRegistry& registry) : registry_(registry) {}
+  ~CurrentKeyScope();
+  CurrentKeyScope(const CurrentKeyScope&) = delete;
+  CurrentKeyScope& operator=(const CurrentKeyScope&) = delete;
+
+  explicit operator bool() const;
+
+ private:
+  SharedRegistry& registry_;
+};
+
 class SharedRegistry {
  public:
   SharedRegistry(platform::Registry& registry, std::uint32_t accessMask);
@@ -34,6 +51,11 @@ class SharedRegistry {
   std::uint32_t accessMask() const { return accessMask_; }
   platform::RegistryRoot root() const { return root_; }
   bool hasCurrentKey() const { return current_ != nullptr; }
+
+  // One use of a key: sets the root, makes path the current key (creating it
+  // when absent if canCreate) and returns the scope that closes it again. The
+  // scope is false when the key cannot be opened.
+  CurrentKeyScope useKey(platform::RegistryRoot root, std::string_view path, bool canCreate);
 
   // A different root closes the current key.
   void setRoot(platform::RegistryRoot root);
@@ -53,18 +75,6 @@ class SharedRegistry {
   std::uint32_t accessMask_;
   platform::RegistryRoot root_ = platform::RegistryRoot::CurrentUser;
   std::unique_ptr<platform::RegistryKey> current_;
-};
-
-// Closes the shared registry's current key when the scope ends.
-class CurrentKeyScope {
- public:
-  explicit CurrentKeyScope(SharedRegistry& registry) : registry_(registry) {}
-  ~CurrentKeyScope() { registry_.closeKey(); }
-  CurrentKeyScope(const CurrentKeyScope&) = delete;
-  CurrentKeyScope& operator=(const CurrentKeyScope&) = delete;
-
- private:
-  SharedRegistry& registry_;
 };
 
 // The text of a string value's bytes: up to the first NUL.

@@ -34,8 +34,7 @@ std::string lowerAscii(std::string_view text) {
 
 // The stored "LangFile" choice, when it is a string; anything else is no choice.
 std::optional<std::string> ReadStoredChoice(SharedRegistry& registry, const Settings& settings) {
-  OpenProductKey(registry, settings);
-  CurrentKeyScope scope(registry);
+  auto productKey = OpenProductKey(registry, settings);
   if (!registry.valueExists("LangFile")) return std::nullopt;
   StringRead stored = registry.readString("LangFile");
   if (stored.status != ValueRead::Ok) return std::nullopt;

@@ -36,8 +36,7 @@ void NameTheProduct(Settings& settings, const InstallerConfiguration& configurat
 // "TheLastRunFolder" names the folder Nimbra last ran from; it wins over the
 // uninstall entry. A value that is not a string leaves the folder as found.
 void ApplyLastRunFolder(Settings& settings, SharedRegistry& registry) {
-  OpenProductKey(registry, settings);
-  CurrentKeyScope closeKey(registry);
+  auto productKey = OpenProductKey(registry, settings);
   StringRead folder = registry.readString("TheLastRunFolder");
   if (folder.status != ValueRead::Ok) return;
   settings.installationFolder = folder.text;

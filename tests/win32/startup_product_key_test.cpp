@@ -32,9 +32,10 @@ TEST(StartupProductKey, CreatesTheKeyUnderTheCurrentUser) {
   StartupState state;
   InitStartupSettings(platform, state, platform.system.commandLine());
   state.settings.productKey = "Nimbra";
-  OpenProductKey(*state.registry, state.settings);
-  EXPECT_TRUE(state.registry->hasCurrentKey());
-  state.registry->closeKey();
+  {
+    auto productKey = OpenProductKey(*state.registry, state.settings);
+    EXPECT_TRUE(state.registry->hasCurrentKey());
+  }
   ReleaseStartupSettings(state);
 
   EXPECT_NE(valueCount(HKEY_CURRENT_USER, kProductKeyPath), ~DWORD{0});

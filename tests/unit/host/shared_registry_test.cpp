@@ -165,6 +165,21 @@ TEST_F(SharedRegistryTest, TheScopeClosesTheKeyOnEveryPath) {
   EXPECT_EQ(world.registry.openKeys(), 0);
 }
 
+TEST_F(SharedRegistryTest, UseKeySetsTheRootOpensAndItsScopeCloses) {
+  world.registry.setString(RegistryRoot::LocalMachine, "SOFTWARE\\K", "V", "machine");
+  {
+    auto key = registry.useKey(RegistryRoot::LocalMachine, "SOFTWARE\\K", false);
+    EXPECT_TRUE(key);
+    EXPECT_EQ(registry.root(), RegistryRoot::LocalMachine);
+    EXPECT_EQ(registry.readString("V").text, "machine");
+  }
+  EXPECT_EQ(world.registry.openKeys(), 0);
+  EXPECT_FALSE(registry.useKey(RegistryRoot::CurrentUser, "Software\\Missing", false));
+  EXPECT_TRUE(registry.useKey(RegistryRoot::CurrentUser, "Software\\Made", true));
+  EXPECT_TRUE(world.registry.keyExists(RegistryRoot::CurrentUser, "Software\\Made"));
+  EXPECT_EQ(world.registry.openKeys(), 0);
+}
+
 TEST_F(SharedRegistryTest, DestroyingTheObjectClosesItsKey) {
   {
     SharedRegistry local{world.registry, 0xF003F};

@@ -1,4 +1,5 @@
-// OpenProductKey: the per-user product key, created when absent, errors unreported.
+// OpenProductKey: the per-user product key, created when absent, errors
+// unreported; its scope closes it.
 #include <gtest/gtest.h>
 
 #include "fake/fake_world.h"
@@ -20,7 +21,7 @@ class ProductKeyTest : public ::testing::Test {
 };
 
 TEST_F(ProductKeyTest, CreatesTheEmptyKeyOnAMachineWithoutIt) {
-  OpenProductKey(registry, settings);
+  auto productKey = OpenProductKey(registry, settings);
   EXPECT_TRUE(registry.hasCurrentKey());
   EXPECT_TRUE(world.registry.keyExists(RegistryRoot::CurrentUser, "Software\\Tarvel\\Nimbra"));
   EXPECT_EQ(world.registry.valueCount(RegistryRoot::CurrentUser, "Software\\Tarvel\\Nimbra"), 0u);
@@ -29,14 +30,14 @@ TEST_F(ProductKeyTest, CreatesTheEmptyKeyOnAMachineWithoutIt) {
 
 TEST_F(ProductKeyTest, OpensAnExistingKeyWithItsValues) {
   world.registry.setString(RegistryRoot::CurrentUser, "Software\\Tarvel\\Nimbra", "TheLastRunFolder", "D:\\Nimbra\\");
-  OpenProductKey(registry, settings);
+  auto productKey = OpenProductKey(registry, settings);
   EXPECT_EQ(registry.readString("TheLastRunFolder").text, "D:\\Nimbra\\");
 }
 
 TEST_F(ProductKeyTest, ReturnsToTheCurrentUserRootFirst) {
   registry.setRoot(RegistryRoot::LocalMachine);
   registry.openKey("SOFTWARE\\Other", true);
-  OpenProductKey(registry, settings);
+  auto productKey = OpenProductKey(registry, settings);
   EXPECT_EQ(registry.root(), RegistryRoot::CurrentUser);
   EXPECT_EQ(world.registry.openKeys(), 1);
   EXPECT_TRUE(world.registry.keyExists(RegistryRoot::CurrentUser, "Software\\Tarvel\\Nimbra"));
@@ -45,14 +46,25 @@ TEST_F(ProductKeyTest, ReturnsToTheCurrentUserRootFirst) {
 
 TEST_F(ProductKeyTest, AKeyThatCannotBeCreatedLeavesNoKeyCurrentAndSaysNothing) {
   world.registry.denyKey(RegistryRoot::CurrentUser, "Software\\Tarvel\\Nimbra");
-  OpenProductKey(registry, settings);
+  auto denied = OpenProductKey(registry, settings);
   EXPECT_FALSE(registry.hasCurrentKey());
   EXPECT_EQ(registry.readString("TheLastRunFolder").status, ValueRead::Absent);
   EXPECT_TRUE(world.boxes.shown.empty());
 
   registry.openKey("Software\\Elsewhere", true);
   world.faults.failNext(fake::Call::RegistryCreate, win::kErrorAccessDenied);
-  OpenProductKey(registry, settings);
+  auto refused = OpenProductKey(registry, settings);
+  EXPECT_FALSE(refused);
+  EXPECT_FALSE(registry.hasCurrentKey());
+  EXPECT_EQ(world.registry.openKeys(), 0);
+}
+
+TEST_F(ProductKeyTest, TheReturnedScopeClosesTheKey) {
+  {
+    auto productKey = OpenProductKey(registry, settings);
+    EXPECT_TRUE(productKey);
+    EXPECT_EQ(world.registry.openKeys(), 1);
+  }
   EXPECT_FALSE(registry.hasCurrentKey());
   EXPECT_EQ(world.registry.openKeys(), 0);
 }

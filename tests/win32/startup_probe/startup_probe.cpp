@@ -100,11 +100,8 @@ int main(int argc, char** argv) {
   report += "children=" + std::to_string(startupChildren.size()) + "\n";
   for (const std::string& child : startupChildren) report += "child=" + child + "\n";
 
-  state.registry->setRoot(platform::RegistryRoot::LocalMachine);
-  {
-    CurrentKeyScope scope(*state.registry);
-    if (state.registry->openKey(argv[2], false)) report += "view=" + state.registry->readString("View").text + "\n";
-  }
+  if (auto key = state.registry->useKey(platform::RegistryRoot::LocalMachine, argv[2], false))
+    report += "view=" + state.registry->readString("View").text + "\n";
 
   // Start-up keeps only the flag; identify once more for the name itself.
   bool flag = false;
