@@ -26,7 +26,7 @@
 #include "lang/catalogue.h"
 #include "lang/language_files.h"
 #include "platform/codes.h"
-#include "platform/line_reader.h"
+#include "text/line_reader.h"
 
 namespace {
 
@@ -178,7 +178,7 @@ BENCHMARK_CAPTURE(BM_LoadLanguageFiles, headers_first, "HeadersFirst")->Unit(ben
 BENCHMARK_CAPTURE(BM_LoadLanguageFiles, headers_last, "HeadersLast")->Unit(benchmark::kMillisecond);
 
 void BM_PlainReadLanguageFiles(benchmark::State& state) {
-  std::vector<char> block(platform::LineReader::kBlockSize);
+  std::vector<char> block(LineReader::kBlockSize);
   std::int64_t bytes = 0;
   for (auto _ : state)
     for (const std::string& path : fixture->languagePaths[1]) {
@@ -200,7 +200,7 @@ void BM_AbsentKeyLookup1MB(benchmark::State& state) {
 BENCHMARK(BM_AbsentKeyLookup1MB)->Unit(benchmark::kMicrosecond);
 
 void BM_PlainRead1MB(benchmark::State& state) {
-  std::vector<char> block(platform::LineReader::kBlockSize);
+  std::vector<char> block(LineReader::kBlockSize);
   for (auto _ : state) plainRead(fixture->bigPath, block);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBigFileSize));
 }

@@ -1,5 +1,5 @@
 # The portable core, one static library per subsystem, built for both targets.
-# Dependencies point one way: update -> install, lang, host -> messages -> platform.
+# Dependencies point one way: update -> install, lang, host -> messages, text -> platform.
 
 function(nimbra_core_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
@@ -8,7 +8,7 @@ function(nimbra_core_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-file(GLOB platform_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/*.cpp)
+file(GLOB text_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/text/*.cpp)
 file(GLOB host_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/host/*.cpp)
 file(GLOB lang_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/lang/*.cpp)
 file(GLOB install_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/install/*.cpp)
@@ -18,25 +18,13 @@ list(REMOVE_ITEM lang_sources ${messages_sources})
 # The Windows entry point is not part of the portable core.
 list(FILTER update_sources EXCLUDE REGEX "/win_main\\.cpp$")
 
-nimbra_core_library(nimbra_platform SOURCES ${platform_sources})
+# The platform interfaces are headers only.
+add_library(nimbra_platform INTERFACE)
+target_include_directories(nimbra_platform INTERFACE ${PROJECT_SOURCE_DIR}/src)
+nimbra_core_library(nimbra_text SOURCES ${text_sources} DEPENDS nimbra_platform)
 nimbra_core_library(nimbra_messages SOURCES ${messages_sources} DEPENDS nimbra_platform)
-nimbra_core_library(nimbra_host SOURCES ${host_sources} DEPENDS nimbra_messages nimbra_platform)
-if(lang_sources)
-  nimbra_core_library(nimbra_lang SOURCES ${lang_sources} DEPENDS nimbra_host nimbra_messages)
-else()
-  add_library(nimbra_lang INTERFACE)
-  target_link_libraries(nimbra_lang INTERFACE nimbra_host nimbra_messages)
-endif()
-if(install_sources)
-  nimbra_core_library(nimbra_install SOURCES ${install_sources} DEPENDS nimbra_messages nimbra_host)
-else()
-  add_library(nimbra_install INTERFACE)
-  target_link_libraries(nimbra_install INTERFACE nimbra_messages nimbra_host)
-endif()
-if(update_sources)
-  nimbra_core_library(nimbra_update SOURCES ${update_sources}
-                      DEPENDS nimbra_install nimbra_lang nimbra_host nimbra_messages)
-else()
-  add_library(nimbra_update INTERFACE)
-  target_link_libraries(nimbra_update INTERFACE nimbra_install nimbra_lang nimbra_host nimbra_messages)
-endif()
+nimbra_core_library(nimbra_host SOURCES ${host_sources} DEPENDS nimbra_messages nimbra_text nimbra_platform)
+nimbra_core_library(nimbra_lang SOURCES ${lang_sources} DEPENDS nimbra_host nimbra_messages nimbra_text)
+nimbra_core_library(nimbra_install SOURCES ${install_sources} DEPENDS nimbra_messages nimbra_host)
+nimbra_core_library(nimbra_update SOURCES ${update_sources}
+                    DEPENDS nimbra_install nimbra_lang nimbra_host nimbra_messages)

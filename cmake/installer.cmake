@@ -69,13 +69,14 @@ set_source_files_properties(${nimbra_installer_rc} PROPERTIES OBJECT_DEPENDS
 # the check OverheadWithin256KiB below). The core libraries stay without it,
 # since mingw's linker cannot merge one inline function defined both in LTO and
 # in ordinary objects, and the Windows test programs would mix the two.
-set(nimbra_installer_core_sources ${platform_sources} ${messages_sources} ${host_sources} ${lang_sources}
+set(nimbra_installer_core_sources ${text_sources} ${messages_sources} ${host_sources} ${lang_sources}
     ${install_sources} ${update_sources} ${win32_sources})
 add_executable(nimbra-pack-update WIN32 ${PROJECT_SOURCE_DIR}/src/update/win_main.cpp
                ${nimbra_installer_core_sources} ${nimbra_installer_rc})
 target_include_directories(nimbra-pack-update PRIVATE ${PROJECT_SOURCE_DIR}/src ${nimbra_resources_dir})
 target_link_libraries(nimbra-pack-update PRIVATE advapi32 user32 shell32)
-# The entry tells the update run which pack version it carries.
+# Defined for the entry, which does not read it yet: the run carries the pack
+# version of InstallerConfiguration's defaults, whatever NIMBRA_PACK_VERSION says.
 target_compile_definitions(nimbra-pack-update PRIVATE NIMBRA_PACK_VERSION=${NIMBRA_PACK_VERSION})
 target_compile_options(nimbra-pack-update PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-flto>)
 # No symbol table either.

@@ -34,11 +34,4 @@ std::string CommandLineArgument(std::string_view commandLine, int index) {
   return {};
 }
 
-std::string ToLowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 }  // namespace nimbra

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/ascii_case.h"
+
 namespace nimbra {
 
 // Argument `index` of a command line (0 is the program path), or empty when
@@ -12,9 +14,5 @@ namespace nimbra {
 // they do not, and is itself dropped ("a b"c is the one argument `a bc`; an
 // unclosed group runs to the end). A NUL byte ends the command line.
 std::string CommandLineArgument(std::string_view commandLine, int index);
-
-// 'A'..'Z' become 'a'..'z'; every other byte, including those of the ANSI
-// code page's own letters, stays as it is.
-std::string ToLowerAscii(std::string_view text);
 
 }  // namespace nimbra

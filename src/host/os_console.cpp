@@ -1,7 +1,7 @@
 #include "host/os_console.h"
 
 #include "platform/codes.h"
-#include "platform/line_reader.h"
+#include "text/line_reader.h"
 
 namespace nimbra {
 
@@ -29,7 +29,7 @@ class TempFileScope {
 std::string readCapturedOutput(platform::FileSystem& files, const std::string& path) {
   auto opened = files.openFile(path, platform::FileAccess::Read, kShareReadWrite, platform::FileCreation::OpenExisting);
   if (!opened.file) return "\r\n";
-  platform::LineReader reader(*opened.file);
+  LineReader reader(*opened.file);
   std::string output;
   do {
     output += reader.readLine();

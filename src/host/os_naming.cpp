@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/codes.h"
+#include "text/ascii_case.h"
 
 namespace nimbra {
 
@@ -173,9 +174,7 @@ void appendExtendedEdition(const OsFacts& facts, OsQueries& queries, std::string
 void appendBasicEdition(OsQueries& queries, std::string& name) {
   auto type = queries.productOptionsType();
   if (!type) return;
-  std::string upper = *type;
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  const std::string upper = ToUpperAscii(*type);
   if (upper == "WINNT") name += "Workstation";
   else if (upper == "LANMANNT") name += "Server";
   else if (upper == "SERVERNT") name += "Advanced Server";

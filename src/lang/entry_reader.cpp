@@ -9,7 +9,7 @@ EntryRead ReadEntry(platform::FileSystem& files, std::string_view path, std::str
                     std::size_t blockSize) {
   auto opened = files.openFile(path, platform::FileAccess::Read, win::kShareRead, platform::FileCreation::OpenExisting);
   if (!opened.file) return {{}, true};
-  platform::LineReader reader(*opened.file, blockSize);
+  LineReader reader(*opened.file, blockSize);
 
   // A key line is a line that begins with "[" + key + "]" (A-Z folded), which
   // the reader finds without splitting the lines before it.

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "platform/files.h"
-#include "platform/line_reader.h"
+#include "text/line_reader.h"
 
 namespace nimbra {
 
@@ -28,6 +28,6 @@ struct EntryRead {
 
 // The entry of the first key line for key in the file at path.
 EntryRead ReadEntry(platform::FileSystem& files, std::string_view path, std::string_view key, EntryExtent extent,
-                    std::size_t blockSize = platform::LineReader::kBlockSize);
+                    std::size_t blockSize = LineReader::kBlockSize);
 
 }  // namespace nimbra

@@ -3,21 +3,15 @@
 #include <algorithm>
 #include <string>
 
-namespace nimbra {
+#include "text/ascii_case.h"
 
-namespace {
-bool equalsFolded(std::string_view name, std::string_view lower) {
-  return name.size() == lower.size() && std::equal(name.begin(), name.end(), lower.begin(), [](char a, char b) {
-           return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-         });
-}
-}  // namespace
+namespace nimbra {
 
 bool IsLanguageFileName(std::string_view name) {
   // "*.lng" also lists names like "x.lngold" whose 8.3 short name ends in .LNG;
   // those are not language files.
   return name.find('!') == std::string_view::npos && name.size() >= 4 &&
-         equalsFolded(name.substr(name.size() - 4), ".lng");
+         EqualIgnoringAsciiCase(name.substr(name.size() - 4), ".lng");
 }
 
 std::optional<std::string_view> MissingMandatoryFile(const LanguageFiles& languages, bool cyrillicUi) {

@@ -8,6 +8,7 @@
 #include "lang/language_choice.h"
 #include "lang/language_format.h"
 #include "lang/presentation.h"
+#include "text/ascii_case.h"
 
 namespace nimbra {
 
@@ -23,13 +24,6 @@ void ReportFileContainsErrors(platform::MessageBoxes& boxes, const Settings& set
   std::string name(file);
   ShowBilingualError(boxes, settings, name + " file contains errors.\r\nPlease reinstall the program.",
                      "Файл " + name + " содержит ошибки!\r\nПожалуйста, переустановите программу.");
-}
-
-std::string lowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
 }
 
 // The stored "LangFile" choice, when it is a string; anything else is no choice.
@@ -70,7 +64,7 @@ bool ExamineLanguageFile(MessageCatalogue& catalogue, platform::MessageBoxes& bo
 
 int LanguageFiles::add(std::string fileName) {
   int index = static_cast<int>(entries_.size());
-  std::string lowered = lowerAscii(fileName);
+  std::string lowered = ToLowerAscii(fileName);
   if (lowered == kRussianFileName) russian_ = index;
   else if (lowered == kEnglishFileName) english_ = index;
   entries_.push_back({std::move(fileName), {}, 0});

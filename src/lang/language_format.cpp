@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "text/ascii_case.h"
+
 namespace nimbra {
 
 namespace {
 
-char foldAsciiUpper(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 int digitValue(char c, int base) {
   int value = 16;
@@ -39,8 +40,7 @@ bool IsBlankLine(std::string_view line) {
 
 bool IsKeyLine(std::string_view line, std::string_view key) {
   if (line.size() < key.size() + 2 || line[0] != '[' || line[key.size() + 1] != ']') return false;
-  return std::equal(key.begin(), key.end(), line.begin() + 1,
-                    [](char a, char b) { return foldAsciiUpper(a) == foldAsciiUpper(b); });
+  return EqualIgnoringAsciiCase(key, line.substr(1, key.size()));
 }
 
 std::optional<std::int32_t> ParseLanguageInteger(std::string_view text) {

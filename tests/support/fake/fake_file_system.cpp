@@ -4,12 +4,11 @@
 #include <cstring>
 
 #include "platform/codes.h"
+#include "text/ascii_case.h"
 
 namespace nimbra::fake {
 
 namespace {
-
-char lowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool isAbsolute(std::string_view path) {
   return (path.size() >= 2 && path[1] == ':') || path.starts_with("\\\\");
@@ -25,7 +24,7 @@ bool matches(std::string_view mask, std::string_view name) {
     return false;
   }
   if (name.empty()) return false;
-  if (mask[0] != '?' && lowerChar(mask[0]) != lowerChar(name[0])) return false;
+  if (mask[0] != '?' && ToLowerAscii(mask[0]) != ToLowerAscii(name[0])) return false;
   return matches(mask.substr(1), name.substr(1));
 }
 
@@ -86,7 +85,7 @@ std::string FakeFileSystem::key(std::string_view path) const {
   for (char c : full) {
     if (c == '/') c = '\\';
     if (c == '\\' && !out.empty() && out.back() == '\\') continue;
-    out.push_back(lowerChar(c));
+    out.push_back(ToLowerAscii(c));
   }
   while (!out.empty() && out.back() == '\\') out.pop_back();
   return out;

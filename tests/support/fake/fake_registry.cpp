@@ -5,17 +5,11 @@
 #include <cstring>
 
 #include "platform/codes.h"
+#include "text/ascii_case.h"
 
 namespace nimbra::fake {
 
 namespace {
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 std::string trimSlashes(std::string_view path) {
   while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
@@ -33,7 +27,7 @@ class FakeKey : public platform::RegistryKey {
   std::optional<platform::RegistryValue> queryValue(std::string_view name) const override {
     if (registry_.faults_.take(Call::RegistryQuery)) return std::nullopt;
     auto& values = registry_.keys_[id_].values;
-    auto it = values.find(lower(name));
+    auto it = values.find(ToLowerAscii(name));
     if (it == values.end()) return std::nullopt;
     return it->second;
   }
@@ -42,7 +36,7 @@ class FakeKey : public platform::RegistryKey {
     if (auto error = registry_.faults_.take(Call::RegistrySetValue)) return *error;
     std::string data(4, '\0');
     std::memcpy(data.data(), &value, 4);
-    registry_.keys_[id_].values[lower(name)] = {win::kRegDword, data};
+    registry_.keys_[id_].values[ToLowerAscii(name)] = {win::kRegDword, data};
     return win::kErrorSuccess;
   }
 
@@ -53,7 +47,7 @@ class FakeKey : public platform::RegistryKey {
 
 std::string FakeRegistry::keyId(RegistryRoot root, std::string_view path) {
   std::string prefix = root == RegistryRoot::LocalMachine ? "hklm" : "hkcu";
-  std::string rest = lower(trimSlashes(path));
+  std::string rest = ToLowerAscii(trimSlashes(path));
   return rest.empty() ? prefix : prefix + "\\" + rest;
 }
 
@@ -78,7 +72,7 @@ void FakeRegistry::createKeyPath(RegistryRoot root, std::string_view path) {
 void FakeRegistry::setValue(RegistryRoot root, std::string_view path, std::string_view name,
                             platform::RegistryValue value) {
   createKeyPath(root, path);
-  keys_[keyId(root, path)].values[lower(name)] = std::move(value);
+  keys_[keyId(root, path)].values[ToLowerAscii(name)] = std::move(value);
 }
 
 void FakeRegistry::setString(RegistryRoot root, std::string_view path, std::string_view name, std::string_view text,
@@ -104,7 +98,7 @@ std::optional<platform::RegistryValue> FakeRegistry::value(RegistryRoot root, st
                                                            std::string_view name) const {
   auto key = keys_.find(keyId(root, path));
   if (key == keys_.end()) return std::nullopt;
-  auto it = key->second.values.find(lower(name));
+  auto it = key->second.values.find(ToLowerAscii(name));
   if (it == key->second.values.end()) return std::nullopt;
   return it->second;
 }

@@ -2,14 +2,13 @@
 
 #include <cstring>
 
+#include "text/ascii_case.h"
+
 namespace nimbra::fake {
 
 namespace {
 std::string resourceId(std::string_view name, std::string_view type) {
-  std::string id = std::string(type) + "/" + std::string(name);
-  for (char& c : id)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return id;
+  return ToUpperAscii(std::string(type) + "/" + std::string(name));
 }
 }  // namespace
 

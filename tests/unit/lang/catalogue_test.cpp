@@ -114,7 +114,7 @@ TEST_F(CatalogueTest, ASelectedFileThatCannotBeOpenedGivesOneBoxAndNoFallback) {
 
 TEST_F(CatalogueTest, AReadErrorInTheSelectedFileKeepsTheLinesGathered) {
   // The value straddles the first block; the second read fails.
-  std::string padding(platform::LineReader::kBlockSize - 20, '.');
+  std::string padding(LineReader::kBlockSize - 20, '.');
   addLanguageFile("german.lng", padding + "\r\n[k]\r\none\r\ntwo\r\nthree and more\r\n\r\n");
   world.faults.failNext(Call::FileRead, 5, /*skip=*/1);
   EXPECT_EQ(catalogue.GetMessageLines("k"), "one\r\ntwo");

@@ -114,7 +114,7 @@ TEST_F(EntryReaderTest, LinesHaveNoLengthLimit) {
   std::string longLine(200000, 'w');
   std::string file = std::string(70000, '.') + "\r\n[k]\r\n" + longLine + "\r\n" + longLine + "\r\n\r\n";
   world.files.addFile(kPath, file);
-  for (std::size_t block : {std::size_t{4096}, platform::LineReader::kBlockSize})
+  for (std::size_t block : {std::size_t{4096}, LineReader::kBlockSize})
     EXPECT_EQ(ReadEntry(world.files, kPath, "k", EntryExtent::AllLines, block).text, longLine + "\r\n" + longLine);
 }
 

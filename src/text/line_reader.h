@@ -12,13 +12,13 @@
 
 #include "platform/files.h"
 
-namespace nimbra::platform {
+namespace nimbra {
 
 class LineReader {
  public:
   static constexpr std::size_t kBlockSize = 64 * 1024;
 
-  explicit LineReader(File& file, std::size_t blockSize = kBlockSize);
+  explicit LineReader(platform::File& file, std::size_t blockSize = kBlockSize);
 
   // True when no byte is left (end of file, a 0x1A, or a read error).
   bool atEnd();
@@ -38,7 +38,7 @@ class LineReader {
  private:
   bool fill();  // reads the next block when the current one is used up; false at the end
 
-  File& file_;
+  platform::File& file_;
   std::vector<char> block_;
   std::size_t begin_ = 0;  // first unread byte of block_
   std::size_t end_ = 0;    // end of valid bytes of block_
@@ -47,4 +47,4 @@ class LineReader {
   std::string joined_;  // a line that straddles blocks, or that held a CR
 };
 
-}  // namespace nimbra::platform
+}  // namespace nimbra

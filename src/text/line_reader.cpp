@@ -1,11 +1,12 @@
-#include "platform/line_reader.h"
+#include "text/line_reader.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/byte_search.h"
+#include "text/ascii_case.h"
+#include "text/byte_search.h"
 
-namespace nimbra::platform {
+namespace nimbra {
 
 namespace {
 constexpr char kEndOfFile = 0x1A;
@@ -19,13 +20,8 @@ void appendWithoutCr(std::string& out, const char* data, std::size_t size) {
     data = cr ? cr + 1 : end;
   }
 }
-char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool startsWithFolded(std::string_view line, std::string_view prefix) {
-  if (line.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (foldAscii(line[i]) != foldAscii(prefix[i])) return false;
-  return true;
+  return line.size() >= prefix.size() && EqualIgnoringAsciiCase(line.substr(0, prefix.size()), prefix);
 }
 
 // False when the line at `at` surely does not begin with prefix; true when it
@@ -35,14 +31,14 @@ bool mayStartWith(const char* at, const char* end, std::string_view prefix) {
     ++at;
     while (at < end && *at == '\r') ++at;
     if (at == end) return true;
-    if (*at == '\n' || foldAscii(*at) != foldAscii(prefix[i])) return false;
+    if (*at == '\n' || ToLowerAscii(*at) != ToLowerAscii(prefix[i])) return false;
   }
   return true;
 }
 
 }  // namespace
 
-LineReader::LineReader(File& file, std::size_t blockSize) : file_(file), block_(blockSize) {}
+LineReader::LineReader(platform::File& file, std::size_t blockSize) : file_(file), block_(blockSize) {}
 
 bool LineReader::fill() {
   if (begin_ < end_) return true;
@@ -105,7 +101,7 @@ std::optional<std::string_view> LineReader::readLineStartingWith(std::string_vie
     };
     const char* candidate = nullptr;
     for (const char* search = from; !candidate;) {
-      const char* hit = prefix.size() > 1 ? FindBytePair(search, end, prefix[0], foldAscii(prefix[1]))
+      const char* hit = prefix.size() > 1 ? FindBytePair(search, end, prefix[0], ToLowerAscii(prefix[1]))
                                           : static_cast<const char*>(std::memchr(search, prefix[0], end - search));
       if (!hit || hit == end) break;
       if (startsLine(hit) && mayStartWith(hit, end, prefix)) candidate = hit;
@@ -124,4 +120,4 @@ std::optional<std::string_view> LineReader::readLineStartingWith(std::string_vie
   return std::nullopt;
 }
 
-}  // namespace nimbra::platform
+}  // namespace nimbra

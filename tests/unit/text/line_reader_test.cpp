@@ -1,4 +1,4 @@
-#include "platform/line_reader.h"
+#include "text/line_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-namespace nimbra::platform {
+namespace nimbra {
 namespace {
+
+using platform::File;
 
 // A file whose reads hand out at most `chunk` bytes, so that lines straddle blocks.
 class BytesFile : public File {
@@ -72,4 +74,4 @@ TEST(LineReader, ReadErrorEndsTheTextAndIsReported) {
 }
 
 }  // namespace
-}  // namespace nimbra::platform
+}  // namespace nimbra

@@ -1,6 +1,6 @@
 // readLineStartingWith must find exactly the lines that a plain readLine loop
 // would find, whatever the block boundaries.
-#include "platform/line_reader.h"
+#include "text/line_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
-namespace nimbra::platform {
+namespace nimbra {
 namespace {
+
+using platform::File;
 
 class MemoryFile : public File {
  public:
@@ -105,4 +107,4 @@ TEST(LineReaderSkip, EndsAtAReadErrorAndReportsIt) {
 }
 
 }  // namespace
-}  // namespace nimbra::platform
+}  // namespace nimbra
