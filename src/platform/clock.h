@@ -12,9 +12,7 @@ class Clock {
   virtual ~Clock() = default;
   // QueryPerformanceCounter; nullopt when it fails.
   virtual std::optional<std::int64_t> performanceCounter() = 0;
-  // GetTickCount.
   virtual std::uint32_t tickCount() = 0;
-  // Sleep.
   virtual void sleep(std::uint32_t milliseconds) = 0;
 };
 

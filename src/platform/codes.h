@@ -12,16 +12,11 @@ inline constexpr std::uint32_t kErrorSuccess = 0;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorPathNotFound = 3;
 inline constexpr std::uint32_t kErrorAccessDenied = 5;
-inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t kErrorSharingViolation = 32;
 inline constexpr std::uint32_t kErrorLockViolation = 33;
 inline constexpr std::uint32_t kErrorFileExists = 80;
 inline constexpr std::uint32_t kErrorDiskFull = 112;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
-inline constexpr std::uint32_t kErrorMoreData = 234;
-inline constexpr std::uint32_t kErrorNoMoreFiles = 18;
-inline constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
-inline constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
 
 // File attributes.
 inline constexpr std::uint32_t kAttributeReadOnly = 0x01;
@@ -29,14 +24,12 @@ inline constexpr std::uint32_t kAttributeHidden = 0x02;
 inline constexpr std::uint32_t kAttributeSystem = 0x04;
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeArchive = 0x20;
-inline constexpr std::uint32_t kAttributeNormal = 0x80;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
 // Share modes.
 inline constexpr std::uint32_t kShareNone = 0;
 inline constexpr std::uint32_t kShareRead = 1;
 inline constexpr std::uint32_t kShareWrite = 2;
-inline constexpr std::uint32_t kShareDelete = 4;
 
 // Registry value types and access rights.
 inline constexpr std::uint32_t kRegNone = 0;
@@ -54,7 +47,6 @@ inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
 inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
 
 // Message boxes.
-inline constexpr std::uint32_t kMbOk = 0x00000000;
 inline constexpr std::uint32_t kMbYesNo = 0x00000004;
 inline constexpr std::uint32_t kMbIconError = 0x00000010;
 inline constexpr std::uint32_t kMbIconQuestion = 0x00000020;
@@ -65,14 +57,12 @@ inline constexpr std::uint32_t kErrorBoxStyle = kMbIconError | kMbServiceNotific
 inline constexpr std::uint32_t kQuestionBoxStyle =
     kMbYesNo | kMbIconQuestion | kMbTaskModal | kMbTopMost;  // 0x00042024
 inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 inline constexpr std::uint16_t kLangRussian = 25;
 
 // Windows messages and show commands.
 inline constexpr std::uint32_t kWmQuit = 0x0012;
-inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;
 
 // Process creation.

@@ -16,9 +16,7 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
 #include "test_support.h"
-#ifdef NIMBRA_HAVE_BOX_ROBOT
 #include "box_robot.h"
-#endif
 
 namespace nimbra::win32 {
 namespace {
@@ -131,9 +129,6 @@ TEST_F(LangFilesTest, ALookupSharesTheFileWithReadersButNotWithWriters) {
 }
 
 TEST_F(LangFilesTest, AFolderNamedLikeALanguageFileFailsTheLoadWithItsBoxes) {
-#ifndef NIMBRA_HAVE_BOX_ROBOT
-  GTEST_SKIP() << "needs the box robot";
-#else
   ASSERT_TRUE(::CreateDirectoryA((folder + "language\\broken.lng").c_str(), nullptr));
   tools::BackgroundRobot robot(::GetCurrentProcessId(), {});
   const bool loaded = load();
@@ -143,7 +138,6 @@ TEST_F(LangFilesTest, AFolderNamedLikeALanguageFileFailsTheLoadWithItsBoxes) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(boxes[i].box.text, "Can't handle the language support file broken.lng");
   EXPECT_EQ(boxes[3].box.text, "broken.lng file contains errors.\r\nPlease reinstall the program.");
   EXPECT_EQ(boxes[3].box.caption, "Nimbra update");
-#endif
 }
 
 }  // namespace

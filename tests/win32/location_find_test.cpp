@@ -11,9 +11,7 @@
 #include "platform/codes.h"
 #include "platform/win32/win32_platform.h"
 #include "test_support.h"
-#ifdef NIMBRA_HAVE_BOX_ROBOT
 #include "box_robot.h"
-#endif
 
 namespace nimbra::win32 {
 namespace {
@@ -44,15 +42,11 @@ class LocationFindTest : public ::testing::Test {
   }
 
   bool find(Settings& settings, SharedRegistry& registry) {
-#ifdef NIMBRA_HAVE_BOX_ROBOT
     // A box where none is expected is read and dismissed instead of blocking the test.
     tools::BackgroundRobot robot(::GetCurrentProcessId(), {});
-#endif
     platform::Platform platform = real_.platform();
     const bool result = FindInstallLocations(platform, settings, registry);
-#ifdef NIMBRA_HAVE_BOX_ROBOT
     for (const auto& record : robot.stop()) ADD_FAILURE() << "unexpected box: " << record.box.text;
-#endif
     EXPECT_FALSE(registry.hasCurrentKey());
     return result;
   }

@@ -13,9 +13,7 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
 #include "test_support.h"
-#ifdef NIMBRA_HAVE_BOX_ROBOT
 #include "box_robot.h"
-#endif
 
 namespace nimbra::win32 {
 namespace {
@@ -51,9 +49,6 @@ class CurrentUserOverride {
 constexpr const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 TEST(LocationLocale, BinaryStartupShellFolderShowsNoAccessToSystemRegistryInTheUsersLanguage) {
-#ifndef NIMBRA_HAVE_BOX_ROBOT
-  GTEST_SKIP() << "needs the box robot";
-#else
   const std::string scratch = testing::freshScratchKeyPath(HKEY_CURRENT_USER, 0);
   testing::setRawValue(HKEY_CURRENT_USER, scratch + "\\" + kShellFolders, 0, "Programs", REG_SZ, "C:\\P");
   testing::setRawValue(HKEY_CURRENT_USER, scratch + "\\" + kShellFolders, 0, "Desktop", REG_SZ, "C:\\D");
@@ -106,7 +101,6 @@ TEST(LocationLocale, BinaryStartupShellFolderShowsNoAccessToSystemRegistryInTheU
   DWORD type = 0;
   ASSERT_EQ(::RegQueryValueExA(own.get(), "Startup", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-#endif
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Real message boxes, read and answered by the box robot on its own thread
 // while this thread waits in the box.
-#ifdef NIMBRA_HAVE_BOX_ROBOT
 
 #include <gtest/gtest.h>
 
@@ -79,4 +78,3 @@ TEST(MessageBoxes, AnsiTextIsShownByteForByteInTheUsersCodePage) {
 }  // namespace
 }  // namespace nimbra::win32
 
-#endif  // NIMBRA_HAVE_BOX_ROBOT
