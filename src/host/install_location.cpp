@@ -7,13 +7,11 @@ namespace nimbra {
 
 namespace {
 
-using platform::RegistryRoot;
-
 // Opens path without creation and reads one string value; the key is closed
 // again on return. A missing key or value, or one of another type, is nullopt.
 std::optional<std::string> readMachineString(SharedRegistry& registry, std::string_view path,
                                              std::string_view name) {
-  auto key = registry.useKey(RegistryRoot::LocalMachine, path, /*canCreate=*/false);
+  auto key = registry.useKey(platform::RegistryRoot::LocalMachine, path, /*canCreate=*/false);
   if (!key) return std::nullopt;
   StringRead read = registry.readString(name);
   if (read.status != ValueRead::Ok) return std::nullopt;
@@ -23,8 +21,8 @@ std::optional<std::string> readMachineString(SharedRegistry& registry, std::stri
 // The registry access test: the per-user shell folders must read as strings.
 // Their texts are not needed.
 bool shellFoldersReadable(SharedRegistry& registry) {
-  auto key = registry.useKey(RegistryRoot::CurrentUser, std::string(kSystemKeyBase) + "Explorer\\Shell Folders",
-                             /*canCreate=*/false);
+  auto key = registry.useKey(platform::RegistryRoot::CurrentUser,
+                             std::string(kSystemKeyBase) + "Explorer\\Shell Folders", /*canCreate=*/false);
   if (!key) return true;
   for (std::string_view name : {"Programs", "Desktop", "Startup"}) {
     if (registry.readString(name).status == ValueRead::WrongType) return false;

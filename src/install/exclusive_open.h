@@ -23,17 +23,12 @@ enum class RetryWhen {
                     // failure ends the attempts at once, without a sleep
 };
 
-struct ExclusiveOpen {
-  std::unique_ptr<platform::File> file;  // null when the open did not succeed
-  std::uint32_t error = 0;               // the last attempt's Win32 error when file is null
-};
-
 // True for the errors an open gets while another process holds the file.
 bool IsHeldByAnother(std::uint32_t error);
 
 // Opens path with GENERIC_READ, share mode 0, OPEN_EXISTING on the schedule
-// above, sleeping through clock.
-ExclusiveOpen OpenExclusiveWithRetry(platform::FileSystem& files, platform::Clock& clock, std::string_view path,
-                                     RetryWhen retryWhen);
+// above, sleeping through clock. On failure the error is the last attempt's.
+platform::OpenedFile OpenExclusiveWithRetry(platform::FileSystem& files, platform::Clock& clock,
+                                            std::string_view path, RetryWhen retryWhen);
 
 }  // namespace nimbra

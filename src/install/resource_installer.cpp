@@ -27,7 +27,7 @@ bool WriteAll(platform::File& file, std::span<const std::byte> bytes) {
 // failure that is not a sharing conflict) needs no wait: the creation and the
 // replace below decide about it.
 bool TargetIsFree(platform::FileSystem& files, platform::Clock& clock, std::string_view targetPath) {
-  ExclusiveOpen probe = OpenExclusiveWithRetry(files, clock, targetPath, RetryWhen::HeldByAnother);
+  platform::OpenedFile probe = OpenExclusiveWithRetry(files, clock, targetPath, RetryWhen::HeldByAnother);
   return probe.file || !IsHeldByAnother(probe.error);
 }
 

@@ -15,18 +15,15 @@ CreatedTemporary CreateTemporaryBeside(platform::FileSystem& files, std::string_
   CreatedTemporary created;
   for (int index = 0; index < kTemporaryNameCandidates; ++index) {
     std::string path = TemporaryPathFor(target, index);
-    platform::OpenedFile opened =
+    static_cast<platform::OpenedFile&>(created) =
         files.openFile(path, platform::FileAccess::Write, win::kShareNone, platform::FileCreation::CreateNew);
-    if (opened.file) {
-      created.file = std::move(opened.file);
+    if (created.file) {
       created.path = std::move(path);
-      created.error = 0;
       return created;
     }
-    created.error = opened.error;
     // A name left behind by a run that was cut off (a power failure, say):
     // not ours to remove, so use another one.
-    if (opened.error != win::kErrorFileExists && opened.error != win::kErrorAlreadyExists) return created;
+    if (created.error != win::kErrorFileExists && created.error != win::kErrorAlreadyExists) return created;
   }
   return created;
 }

@@ -17,10 +17,9 @@ inline constexpr int kTemporaryNameCandidates = 100;
 // The index-th candidate name beside target.
 std::string TemporaryPathFor(std::string_view target, int index);
 
-struct CreatedTemporary {
-  std::unique_ptr<platform::File> file;  // open for writing, share mode 0; null on failure
-  std::string path;                      // empty on failure
-  std::uint32_t error = 0;               // Win32 error when file is null
+// The file open for writing, share mode 0, or null with the error.
+struct CreatedTemporary : platform::OpenedFile {
+  std::string path;  // empty on failure
 };
 
 // Creates a new, empty file in target's folder with CREATE_NEW, so that an

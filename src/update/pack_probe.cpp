@@ -31,13 +31,10 @@ std::int32_t PackVersionFromHeader(std::span<const std::byte> firstBytes) {
 }
 
 std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
-                                                      MessageCatalogue& catalogue,
-                                                      std::string_view installationFolder,
-                                                      std::string_view packFileName) {
-  std::string path = std::string(installationFolder) + std::string(packFileName);
+                                                      MessageCatalogue& catalogue, const std::string& path) {
   // Any failure is retried, not only a sharing conflict: a file that another
   // process is closing or replacing can fail other ways for a moment.
-  ExclusiveOpen opened = OpenExclusiveWithRetry(platform.files, platform.clock, path, RetryWhen::AnyFailure);
+  platform::OpenedFile opened = OpenExclusiveWithRetry(platform.files, platform.clock, path, RetryWhen::AnyFailure);
   if (!opened.file) {
     ShowCatalogueMessage(platform.boxes, settings, catalogue.FormatMessageLines("filecantopen", {path}));
     return std::nullopt;

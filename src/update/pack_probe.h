@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "host/settings.h"
@@ -26,16 +27,13 @@ constexpr bool CarriedPackIsOlder(std::int32_t installedVersion, std::int32_t ca
   return installedVersion > carriedVersion;
 }
 
-// Reads the installed version of installationFolder + packFileName (the folder
-// ends with a backslash). The file is opened with no sharing, up to 17 times
+// Reads the installed version of the pack at packPath, a full path. The file is opened with no sharing, up to 17 times
 // with a 256 ms sleep after each failure, so this also waits for a Nimbra that
 // is closing the pack. When every attempt fails, shows all lines of the
 // catalogue's "filecantopen" with %1 = the full path through
 // ShowCatalogueMessage and returns nullopt.
 // Nothing stays open and nothing is written.
 std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
-                                                      MessageCatalogue& catalogue,
-                                                      std::string_view installationFolder,
-                                                      std::string_view packFileName);
+                                                      MessageCatalogue& catalogue, const std::string& packPath);
 
 }  // namespace nimbra

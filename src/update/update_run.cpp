@@ -83,11 +83,11 @@ std::string PackTitle(RunContext& run, MessageCatalogue& catalogue) {
 // exit code when the run ends here.
 std::optional<ExitCode> AskToInstall(RunContext& run, MessageCatalogue& catalogue) {
   if (run.settings.startArgument == "modest") return std::nullopt;
-  const std::string& folder = run.settings.installationFolder;
   const std::string& packFileName = run.configuration.packFileName;
-  if (run.platform.files.fileExists(folder + packFileName)) {
+  const std::string packPath = run.settings.installationFolder + packFileName;
+  if (run.platform.files.fileExists(packPath)) {
     // The probe's exclusive, retried open is also the wait for a Nimbra that was just asked to quit.
-    auto installed = ProbeInstalledPackVersion(run.platform, run.settings, catalogue, folder, packFileName);
+    auto installed = ProbeInstalledPackVersion(run.platform, run.settings, catalogue, packPath);
     if (!installed) return ExitCode::PackInUse;
     if (CarriedPackIsOlder(*installed, run.configuration.packVersion) &&
         !AskYesNo(run, catalogue.GetMessageText("soundquest"),

@@ -63,7 +63,11 @@ HKEY rootKey(platform::RegistryRoot root) {
   return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<std::uint32_t>(root)));
 }
 
-platform::OpenedKey opened(LSTATUS status, UniqueKey key) {
+// Runs one open or create call with the key it fills in.
+template <typename OpenCall>
+platform::OpenedKey opened(OpenCall call) {
+  UniqueKey key;
+  const LSTATUS status = call(key.put());
   if (status != ERROR_SUCCESS) {
     key.release();  // not a handle after a failed open: never close it
     return {nullptr, static_cast<std::uint32_t>(status)};
@@ -75,19 +79,15 @@ platform::OpenedKey opened(LSTATUS status, UniqueKey key) {
 
 platform::OpenedKey Win32Registry::openKey(platform::RegistryRoot root, std::string_view path,
                                            std::uint32_t access) {
-  UniqueKey key;
-  const LSTATUS status =
-      ::RegOpenKeyExA(rootKey(root), cString(path).c_str(), 0, access, key.put());
-  return opened(status, std::move(key));
+  return opened([&](HKEY* key) { return ::RegOpenKeyExA(rootKey(root), cString(path).c_str(), 0, access, key); });
 }
 
 platform::OpenedKey Win32Registry::createKey(platform::RegistryRoot root, std::string_view path,
                                              std::uint32_t access) {
-  UniqueKey key;
-  const LSTATUS status =
-      ::RegCreateKeyExA(rootKey(root), cString(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        access, nullptr, key.put(), nullptr);
-  return opened(status, std::move(key));
+  return opened([&](HKEY* key) {
+    return ::RegCreateKeyExA(rootKey(root), cString(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                             nullptr, key, nullptr);
+  });
 }
 
 }  // namespace nimbra::win32

@@ -17,7 +17,7 @@ TEST(ExclusiveOpen, LockViolationIsWaitedForLikeASharingViolation) {
   fake::FakeWorld world;
   world.files.addFile(kPack, "dwix&");
   world.faults.failNext(fake::Call::FileOpen, win::kErrorLockViolation);
-  ExclusiveOpen opened = OpenExclusiveWithRetry(world.files, world.clock, kPack, RetryWhen::HeldByAnother);
+  platform::OpenedFile opened = OpenExclusiveWithRetry(world.files, world.clock, kPack, RetryWhen::HeldByAnother);
   EXPECT_TRUE(opened.file);
   EXPECT_EQ(world.clock.sleeps, std::vector<std::uint32_t>{256});
 }
@@ -25,7 +25,7 @@ TEST(ExclusiveOpen, LockViolationIsWaitedForLikeASharingViolation) {
 TEST(ExclusiveOpen, HeldByAnotherStopsAtOnceForAMissingFile) {
   fake::FakeWorld world;
   world.files.addFolder("C:\\Nimbra");
-  ExclusiveOpen opened = OpenExclusiveWithRetry(world.files, world.clock, kPack, RetryWhen::HeldByAnother);
+  platform::OpenedFile opened = OpenExclusiveWithRetry(world.files, world.clock, kPack, RetryWhen::HeldByAnother);
   EXPECT_FALSE(opened.file);
   EXPECT_EQ(opened.error, win::kErrorFileNotFound);
   EXPECT_TRUE(world.clock.sleeps.empty());
@@ -34,7 +34,7 @@ TEST(ExclusiveOpen, HeldByAnotherStopsAtOnceForAMissingFile) {
 TEST(ExclusiveOpen, AnyFailureRetriesAMissingFileOnTheFullSchedule) {
   fake::FakeWorld world;
   world.files.addFolder("C:\\Nimbra");
-  ExclusiveOpen opened = OpenExclusiveWithRetry(world.files, world.clock, kPack, RetryWhen::AnyFailure);
+  platform::OpenedFile opened = OpenExclusiveWithRetry(world.files, world.clock, kPack, RetryWhen::AnyFailure);
   EXPECT_FALSE(opened.file);
   EXPECT_EQ(opened.error, win::kErrorFileNotFound);
   EXPECT_EQ(world.clock.sleeps, std::vector<std::uint32_t>(17, 256));
@@ -47,7 +47,7 @@ TEST(ExclusiveOpen, FileThatAppearsDuringTheWaitIsOpened) {
   world.clock.onSleep = [&] {
     if (world.clock.nowMs == 256 * 5) world.files.addFile(kPack, "dwix&");
   };
-  ExclusiveOpen opened = OpenExclusiveWithRetry(world.files, world.clock, kPack, RetryWhen::AnyFailure);
+  platform::OpenedFile opened = OpenExclusiveWithRetry(world.files, world.clock, kPack, RetryWhen::AnyFailure);
   EXPECT_TRUE(opened.file);
   EXPECT_EQ(world.clock.sleeps.size(), 5u);
   EXPECT_EQ(world.files.log().back(), "c:\\nimbra\\dwix.cok read share=0 open-existing");
