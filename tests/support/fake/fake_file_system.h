@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fake/fake_system.h"
+#include "fake/fake_clock.h"
 #include "fake/fault_plan.h"
 #include "platform/files.h"
 

@@ -9,10 +9,13 @@
 //   EXPECT_EQ(world.boxes.shown.size(), 1u);
 #pragma once
 
-#include "fake/fake_desktop.h"
+#include "fake/fake_clock.h"
 #include "fake/fake_file_system.h"
+#include "fake/fake_message_boxes.h"
+#include "fake/fake_module_resources.h"
+#include "fake/fake_processes.h"
 #include "fake/fake_registry.h"
-#include "fake/fake_system.h"
+#include "fake/fake_system_info.h"
 #include "fake/fault_plan.h"
 #include "platform/platform.h"
 

@@ -1,0 +1,51 @@
+#include "fake/fake_processes.h"
+
+#include "platform/codes.h"
+
+namespace nimbra::fake {
+
+platform::MappingProbe FakeProcesses::probeNamedMapping(std::string_view name, std::uint32_t maximumSize) {
+  mappingProbes.emplace_back(name);
+  if (auto error = faults_.take(Call::MappingProbe)) return {false, *error};
+  if (mappings.contains(std::string(name))) return {true, win::kErrorAlreadyExists};
+  (void)maximumSize;
+  return {true, win::kErrorSuccess};
+}
+
+std::optional<platform::WindowId> FakeProcesses::findWindow(std::string_view className) {
+  if (faults_.take(Call::FindWindow)) return std::nullopt;
+  auto it = windows.find(std::string(className));
+  if (it == windows.end()) return std::nullopt;
+  return it->second;
+}
+
+bool FakeProcesses::postMessage(platform::WindowId window, std::uint32_t message, std::uintptr_t wParam,
+                                std::intptr_t lParam) {
+  posts.push_back({window, message, wParam, lParam});
+  return !faults_.take(Call::PostMessage);
+}
+
+std::intptr_t FakeProcesses::shellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
+                                          std::string_view directory, int showCommand) {
+  shellOpens.push_back({std::string(verb), std::string(file), std::string(parameters), std::string(directory),
+                        showCommand, files_.currentDirectory});
+  if (faults_.take(Call::ShellExecute)) return 2;  // SE_ERR_FNF
+  return shellResult;
+}
+
+bool FakeProcesses::setCurrentDirectory(std::string_view path) {
+  currentDirectoryChanges.emplace_back(path);
+  if (faults_.take(Call::SetCurrentDirectory) || !files_.folderExists(path)) return false;
+  std::string folder(path);
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  files_.currentDirectory = folder;
+  return true;
+}
+
+bool FakeProcesses::runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) {
+  children.push_back({std::string(commandLine), creationFlags});
+  if (faults_.take(Call::RunProcess)) return false;
+  return onRun ? onRun(children.back().commandLine) : true;
+}
+
+}  // namespace nimbra::fake

@@ -1,0 +1,52 @@
+// The fake system facts.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/system_info.h"
+
+namespace nimbra::fake {
+
+// By default a 64-bit Windows 7 SP1 workstation, English (United States), administrator.
+class FakeSystemInfo : public platform::SystemInfo {
+ public:
+  std::optional<platform::VersionRecord> extendedRecord =
+      platform::VersionRecord{6, 1, 7601, 2, "Service Pack 1", 0x0100, 1};
+  std::optional<platform::VersionRecord> basicRecord = platform::VersionRecord{6, 1, 7601, 2, "Service Pack 1", 0, 0};
+  std::uint16_t architecture = 9;
+  std::map<int, int> metrics;
+  std::uint32_t lcid = 1033;
+  std::map<std::string, std::string> environment;  // by exact name
+  std::function<std::string(std::string_view)> oemToAnsiTable;  // identity when empty
+  bool administrator = true;
+  std::string commandLineText = "\"C:\\Downloads\\nimbra-pack-update.exe\"";
+  int versionCalls = 0;
+
+  std::optional<platform::VersionRecord> versionRecord(bool extended) override {
+    ++versionCalls;
+    return extended ? extendedRecord : basicRecord;
+  }
+  std::uint16_t processorArchitecture() override { return architecture; }
+  int systemMetric(int index) override {
+    auto it = metrics.find(index);
+    return it == metrics.end() ? 0 : it->second;
+  }
+  std::uint32_t userDefaultLcid() override { return lcid; }
+  std::optional<std::string> environmentVariable(std::string_view name) override {
+    auto it = environment.find(std::string(name));
+    if (it == environment.end()) return std::nullopt;
+    return it->second;
+  }
+  std::string oemToAnsi(std::string_view text) override {
+    return oemToAnsiTable ? oemToAnsiTable(text) : std::string(text);
+  }
+  bool isUserAnAdmin() override { return administrator; }
+  std::string commandLine() override { return commandLineText; }
+};
+
+}  // namespace nimbra::fake
