@@ -33,7 +33,7 @@ class File {
   // WriteFile: the number of bytes written, which may be short of data.size()
   // (a full disk does that without an error); nullopt on error.
   virtual std::optional<std::size_t> write(std::span<const std::byte> data) = 0;
-  // FlushFileBuffers.
+  // FlushFileBuffers: true once what was written is on the disk.
   virtual bool flush() = 0;
 };
 
@@ -66,7 +66,7 @@ class FileSystem {
   // MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH):
   // replaces target in one step. A Win32 error code, 0 on success.
   virtual std::uint32_t replaceFile(std::string_view source, std::string_view target) = 0;
-  // DeleteFileA.
+  // DeleteFileA: false when the file could not be deleted.
   virtual bool deleteFile(std::string_view path) = 0;
 };
 

@@ -23,14 +23,14 @@ class Processes {
   virtual MappingProbe probeNamedMapping(std::string_view name, std::uint32_t maximumSize) = 0;
   // FindWindowA(className, nullptr): a top-level window of that class, any title.
   virtual std::optional<WindowId> findWindow(std::string_view className) = 0;
-  // PostMessageA.
+  // PostMessageA, without waiting: false when the message could not be posted.
   virtual bool postMessage(WindowId window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) = 0;
   // ShellExecuteA(nullptr, verb, file, parameters, directory, showCommand); its result.
   virtual std::intptr_t shellExecute(std::string_view verb, std::string_view file,
                                      std::string_view parameters, std::string_view directory,
                                      int showCommand) = 0;
-  // SetCurrentDirectoryA.
+  // SetCurrentDirectoryA: false when the folder could not be made current.
   virtual bool setCurrentDirectory(std::string_view path) = 0;
   // CreateProcessA(nullptr, commandLine, no inherited handles, creationFlags, default
   // environment and directory, STARTF_USESHOWWINDOW with SW_HIDE); when it starts, waits

@@ -29,9 +29,9 @@ class SystemInfo {
   virtual std::optional<VersionRecord> versionRecord(bool extended) = 0;
   // wProcessorArchitecture of GetNativeSystemInfo when kernel32 exports it, else of GetSystemInfo.
   virtual std::uint16_t processorArchitecture() = 0;
-  // GetSystemMetrics.
+  // GetSystemMetrics(index): 0 for a metric the system does not know.
   virtual int systemMetric(int index) = 0;
-  // GetUserDefaultLCID.
+  // The user's locale (GetUserDefaultLCID), not the system's.
   virtual std::uint32_t userDefaultLcid() = 0;
   // GetEnvironmentVariableA: the whole value, nullopt when the variable is not set.
   virtual std::optional<std::string> environmentVariable(std::string_view name) = 0;
@@ -39,7 +39,7 @@ class SystemInfo {
   virtual std::string oemToAnsi(std::string_view text) = 0;
   // IsUserAnAdmin() != 0.
   virtual bool isUserAnAdmin() = 0;
-  // GetCommandLineA.
+  // The whole command line, program path included (GetCommandLineA).
   virtual std::string commandLine() = 0;
 };
 
