@@ -1,95 +1,158 @@
 # The installer, nimbra-pack-update.exe: one self-contained GUI executable that
-# carries the pack dwix.cok as its resource COK/DWIX (language 1049).
-# Included from cmake/win32.cmake.
+# carries one pack of Nimbra as its resource (language 1049). The options below
+# say which pack; the program, its resource and its version information follow
+# them. Included from cmake/win32.cmake.
+
+include(${PROJECT_SOURCE_DIR}/cmake/pack_options.cmake)
 
 set(NIMBRA_PACK "" CACHE FILEPATH
-    "The pack file (dwix.cok) to carry; empty: a generated placeholder of the real pack's size")
-set(NIMBRA_PACK_VERSION 6 CACHE STRING "Version of the carried pack; its header byte is version + 32")
+    "The pack file to carry; empty: a generated placeholder of the real pack's size")
+set(NIMBRA_PACK_KEY ${NIMBRA_DEFAULT_PACK_KEY} CACHE STRING
+    "Key of the pack's name in Nimbra's language files, shown in the installer's questions")
+set(NIMBRA_PACK_FILE ${NIMBRA_DEFAULT_PACK_FILE} CACHE STRING
+    "File name of the pack in Nimbra's folder; its base name and extension name the carried resource")
+set(NIMBRA_PACK_VERSION ${NIMBRA_DEFAULT_PACK_VERSION} CACHE STRING
+    "Version of the carried pack; its header byte is version + 32")
 # The size of the real pack of version 6, so that a build without it behaves alike.
 set(NIMBRA_PLACEHOLDER_SIZE 16582724)
 
-if(NOT NIMBRA_PACK_VERSION MATCHES "^-?[0-9]+$" OR NIMBRA_PACK_VERSION LESS -32 OR NIMBRA_PACK_VERSION GREATER 223)
-  message(FATAL_ERROR "NIMBRA_PACK_VERSION is \"${NIMBRA_PACK_VERSION}\"; expected a whole number "
-                      "from -32 to 223 (the pack's version byte holds version + 32)")
-endif()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(nimbra_pack_tool ${PROJECT_SOURCE_DIR}/resources/pack_tool.py)
-set(nimbra_resources_dir ${CMAKE_BINARY_DIR}/resources)
-file(MAKE_DIRECTORY ${nimbra_resources_dir})
-
-if(NIMBRA_PACK)
-  get_filename_component(NIMBRA_PACK_FILE "${NIMBRA_PACK}" ABSOLUTE BASE_DIR "${CMAKE_BINARY_DIR}")
-  if(NOT EXISTS "${NIMBRA_PACK_FILE}" OR IS_DIRECTORY "${NIMBRA_PACK_FILE}")
-    message(FATAL_ERROR "NIMBRA_PACK names ${NIMBRA_PACK_FILE}, which is not a file")
-  endif()
-  # A wrong pack is stopped here already; the build checks again (below), since
-  # the file may change after configuring.
-  execute_process(COMMAND ${Python3_EXECUTABLE} ${nimbra_pack_tool} check --version ${NIMBRA_PACK_VERSION}
-                          "${NIMBRA_PACK_FILE}"
-                  RESULT_VARIABLE nimbra_pack_result
-                  ERROR_VARIABLE nimbra_pack_problem ERROR_STRIP_TRAILING_WHITESPACE)
-  if(NOT nimbra_pack_result EQUAL 0)
-    message(FATAL_ERROR "NIMBRA_PACK: ${nimbra_pack_problem}")
-  endif()
-  set(nimbra_pack_checked ${nimbra_resources_dir}/pack-header.checked)
-  add_custom_command(
-    OUTPUT ${nimbra_pack_checked}
-    COMMAND ${Python3_EXECUTABLE} ${nimbra_pack_tool} check --version ${NIMBRA_PACK_VERSION}
-            --stamp ${nimbra_pack_checked} "${NIMBRA_PACK_FILE}"
-    DEPENDS "${NIMBRA_PACK_FILE}" ${nimbra_pack_tool}
-    COMMENT "Checking the header of ${NIMBRA_PACK_FILE}"
-    VERBATIM)
-  set(nimbra_pack_depends "${NIMBRA_PACK_FILE}" ${nimbra_pack_checked})
-else()
-  # Generated at build time into the build folder, never into the sources.
-  set(NIMBRA_PACK_FILE ${nimbra_resources_dir}/dwix.cok)
-  add_custom_command(
-    OUTPUT ${NIMBRA_PACK_FILE}
-    COMMAND ${Python3_EXECUTABLE} ${nimbra_pack_tool} placeholder --version ${NIMBRA_PACK_VERSION}
-            --size ${NIMBRA_PLACEHOLDER_SIZE} ${NIMBRA_PACK_FILE}
-    DEPENDS ${nimbra_pack_tool}
-    COMMENT "Generating the placeholder pack (version ${NIMBRA_PACK_VERSION}, ${NIMBRA_PLACEHOLDER_SIZE} bytes)"
-    VERBATIM)
-  set(nimbra_pack_depends ${NIMBRA_PACK_FILE})
-endif()
-
-set(NIMBRA_MANIFEST_FILE ${nimbra_resources_dir}/nimbra-pack-update.manifest)
-set(NIMBRA_ICON_FILE ${PROJECT_SOURCE_DIR}/resources/nimbra.ico)
-configure_file(${PROJECT_SOURCE_DIR}/resources/nimbra-pack-update.manifest.in ${NIMBRA_MANIFEST_FILE} @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/resources/installer_resources.h.in
-               ${nimbra_resources_dir}/installer_resources.h @ONLY)
-
-set(nimbra_installer_rc ${PROJECT_SOURCE_DIR}/resources/installer.rc)
-# windres reports no dependencies of its own: name the files the script pulls in.
-set_source_files_properties(${nimbra_installer_rc} PROPERTIES OBJECT_DEPENDS
-    "${NIMBRA_MANIFEST_FILE};${NIMBRA_ICON_FILE};${nimbra_resources_dir}/installer_resources.h;${nimbra_pack_depends}")
 
 # The installer compiles the core itself, with link-time optimisation: across
 # the whole core it drops what the installer never reaches, about 50 KB (see
 # the check OverheadWithin256KiB below). The core libraries stay without it,
 # since mingw's linker cannot merge one inline function defined both in LTO and
-# in ordinary objects, and the Windows test programs would mix the two.
-set(nimbra_installer_core_sources ${text_sources} ${messages_sources} ${host_sources} ${lang_sources}
-    ${install_sources} ${update_sources} ${win32_sources})
-add_executable(nimbra-pack-update WIN32 ${PROJECT_SOURCE_DIR}/src/update/win_main.cpp
-               ${nimbra_installer_core_sources} ${nimbra_installer_rc})
-target_include_directories(nimbra-pack-update PRIVATE ${PROJECT_SOURCE_DIR}/src ${nimbra_resources_dir})
-target_link_libraries(nimbra-pack-update PRIVATE advapi32 user32 shell32)
-# Defined for the entry, which does not read it yet: the run carries the pack
-# version of InstallerConfiguration's defaults, whatever NIMBRA_PACK_VERSION says.
-target_compile_definitions(nimbra-pack-update PRIVATE NIMBRA_PACK_VERSION=${NIMBRA_PACK_VERSION})
-target_compile_options(nimbra-pack-update PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-flto>)
-# No symbol table either.
-target_link_options(nimbra-pack-update PRIVATE -flto -s)
+# in ordinary objects, and the Windows test programs would mix the two. The
+# objects do not depend on the pack: every installer of the build shares them.
+add_library(nimbra_installer_core OBJECT ${text_sources} ${messages_sources} ${host_sources}
+            ${lang_sources} ${install_sources} ${update_sources} ${win32_sources})
+target_include_directories(nimbra_installer_core PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_compile_options(nimbra_installer_core PRIVATE -flto)
 
-# What a release must hold, read from the built file: no emulator needed.
-set(nimbra_installer_checks
-    GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls CarriesPackAsCokDwixRussian
-    ManifestRequiresAdministratorWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbra
-    NoTimestampNorBuildPaths OverheadWithin256KiB)
-foreach(check ${nimbra_installer_checks})
-  add_test(NAME installer.${check}
-           COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/check_installer.py
-                   $<TARGET_FILE:nimbra-pack-update> --pack ${NIMBRA_PACK_FILE} --version ${PROJECT_VERSION}
-                   --forbid ${PROJECT_SOURCE_DIR} --forbid ${CMAKE_BINARY_DIR} ${check})
-endforeach()
+# nimbra_installer_pack(DIR PACK FILE VERSION OUT_PATH OUT_DEPENDS OUT_SOURCE):
+# the pack the installer carries: the file PACK, whose header is checked now
+# and again whenever it changes, or without PACK a placeholder generated into
+# DIR. OUT_SOURCE says which, for people.
+function(nimbra_installer_pack dir pack file version out_path out_depends out_source)
+  if(pack)
+    get_filename_component(path "${pack}" ABSOLUTE BASE_DIR "${CMAKE_BINARY_DIR}")
+    if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+      message(FATAL_ERROR "NIMBRA_PACK names ${path}, which is not a file")
+    endif()
+    execute_process(COMMAND ${Python3_EXECUTABLE} ${nimbra_pack_tool} check --version ${version} "${path}"
+                    RESULT_VARIABLE result ERROR_VARIABLE problem ERROR_STRIP_TRAILING_WHITESPACE)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "NIMBRA_PACK: ${problem}")
+    endif()
+    set(checked ${dir}/pack-header.checked)
+    add_custom_command(
+      OUTPUT ${checked}
+      COMMAND ${Python3_EXECUTABLE} ${nimbra_pack_tool} check --version ${version} --stamp ${checked} "${path}"
+      DEPENDS "${path}" ${nimbra_pack_tool}
+      COMMENT "Checking the header of ${path}"
+      VERBATIM)
+    set(${out_depends} "${path};${checked}" PARENT_SCOPE)
+    set(${out_source} "${path}" PARENT_SCOPE)
+  else()
+    # Generated at build time into the build folder, never into the sources.
+    set(path ${dir}/${file})
+    add_custom_command(
+      OUTPUT ${path}
+      COMMAND ${Python3_EXECUTABLE} ${nimbra_pack_tool} placeholder --version ${version}
+              --size ${NIMBRA_PLACEHOLDER_SIZE} ${path}
+      DEPENDS ${nimbra_pack_tool}
+      COMMENT "Generating the placeholder pack ${file} (version ${version}, ${NIMBRA_PLACEHOLDER_SIZE} bytes)"
+      VERBATIM)
+    set(${out_depends} "${path}" PARENT_SCOPE)
+    set(${out_source} "placeholder generated by the build, not Nimbra's pack (${path})" PARENT_SCOPE)
+  endif()
+  set(${out_path} "${path}" PARENT_SCOPE)
+endfunction()
+
+# nimbra_add_installer(TARGET KEY k FILE f VERSION v [PACK p] DIRECTORY d TESTS prefix):
+# an installer that carries the pack p (or a placeholder), file name f, pack
+# key k and version v, built as d/nimbra-pack-update.exe; its generated files
+# go to d/resources. Its file checks are the tests <prefix>.<check>. The
+# target's properties NIMBRA_PACK_{PATH,SOURCE,FILE,KEY,VERSION} tell the
+# tests and the benchmarks what it carries.
+function(nimbra_add_installer target)
+  cmake_parse_arguments(ARG "" "KEY;FILE;VERSION;PACK;DIRECTORY;TESTS" "" ${ARGN})
+  nimbra_pack_problem(problem "${ARG_KEY}" "${ARG_FILE}" "${ARG_VERSION}")
+  if(problem)
+    message(FATAL_ERROR "${problem}")
+  endif()
+  set(resources ${ARG_DIRECTORY}/resources)
+  file(MAKE_DIRECTORY ${resources})
+  nimbra_installer_pack(${resources} "${ARG_PACK}" ${ARG_FILE} ${ARG_VERSION} pack_path pack_depends pack_source)
+
+  # What the resource script and the program entry take from the build.
+  set(NIMBRA_MANIFEST_FILE ${resources}/nimbra-pack-update.manifest)
+  set(NIMBRA_ICON_FILE ${PROJECT_SOURCE_DIR}/resources/nimbra.ico)
+  set(NIMBRA_PACK_PATH ${pack_path})
+  set(NIMBRA_PACK_KEY_TEXT ${ARG_KEY})
+  set(NIMBRA_PACK_FILE_TEXT ${ARG_FILE})
+  set(NIMBRA_PACK_VERSION_NUMBER ${ARG_VERSION})
+  nimbra_pack_resource(${ARG_FILE} NIMBRA_PACK_RESOURCE_NAME NIMBRA_PACK_RESOURCE_TYPE)
+  nimbra_pack_file_version(${PROJECT_VERSION} ${ARG_VERSION} file_version)
+  string(REPLACE "." "," NIMBRA_VERSION_NUMBERS ${file_version})
+  set(NIMBRA_VERSION_TEXT "${file_version} (pack version ${ARG_VERSION})")
+  configure_file(${PROJECT_SOURCE_DIR}/resources/nimbra-pack-update.manifest.in ${NIMBRA_MANIFEST_FILE} @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/resources/installer_resources.h.in ${resources}/installer_resources.h @ONLY)
+  # A copy per installer, so that each finds its own installer_resources.h
+  # beside it, and so that windres, which reports no dependencies of its own,
+  # can be told which files this script pulls in.
+  set(rc ${resources}/installer.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/resources/installer.rc ${rc} COPYONLY)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS
+      "${NIMBRA_MANIFEST_FILE};${NIMBRA_ICON_FILE};${resources}/installer_resources.h;${pack_depends}")
+
+  # The entry, which names the pack, is the one object of its own. It comes
+  # first on the link line, as the core's order there decides the layout.
+  add_library(${target}_entry OBJECT ${PROJECT_SOURCE_DIR}/src/update/win_main.cpp)
+  target_include_directories(${target}_entry PRIVATE ${PROJECT_SOURCE_DIR}/src ${resources})
+  target_compile_options(${target}_entry PRIVATE -flto)
+  add_executable(${target} WIN32 $<TARGET_OBJECTS:${target}_entry> $<TARGET_OBJECTS:nimbra_installer_core> ${rc})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME nimbra-pack-update RUNTIME_OUTPUT_DIRECTORY ${ARG_DIRECTORY}
+                        NIMBRA_PACK_PATH ${pack_path} NIMBRA_PACK_SOURCE "${pack_source}"
+                        NIMBRA_PACK_FILE ${ARG_FILE} NIMBRA_PACK_KEY ${ARG_KEY} NIMBRA_PACK_VERSION ${ARG_VERSION})
+  target_include_directories(${target} PRIVATE ${resources})
+  target_link_libraries(${target} PRIVATE advapi32 user32 shell32)
+  # No symbol table either.
+  target_link_options(${target} PRIVATE -flto -s)
+
+  # What a release must hold, read from the built file: no emulator needed.
+  set(checks GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls CarriesPackAsResourceInRussian
+      ManifestRequiresAdministratorWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
+      NoTimestampNorBuildPaths OverheadWithin256KiB)
+  foreach(check ${checks})
+    add_test(NAME ${ARG_TESTS}.${check}
+             COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/check_installer.py
+                     $<TARGET_FILE:${target}> --pack ${pack_path} --pack-file ${ARG_FILE} --pack-key ${ARG_KEY}
+                     --pack-version ${ARG_VERSION} --version ${PROJECT_VERSION}
+                     --forbid ${PROJECT_SOURCE_DIR} --forbid ${CMAKE_BINARY_DIR} ${check})
+  endforeach()
+endfunction()
+
+nimbra_add_installer(nimbra-pack-update KEY "${NIMBRA_PACK_KEY}" FILE "${NIMBRA_PACK_FILE}"
+                     VERSION "${NIMBRA_PACK_VERSION}" PACK "${NIMBRA_PACK}" DIRECTORY ${CMAKE_BINARY_DIR}
+                     TESTS installer)
+get_target_property(NIMBRA_PACK_PATH nimbra-pack-update NIMBRA_PACK_PATH)
+get_target_property(nimbra_pack_source nimbra-pack-update NIMBRA_PACK_SOURCE)
+
+# What this build carries, for scripts/build.sh to show at its end: options
+# given to an earlier build stay in this folder's cache, and nothing else
+# would remind the person building of them.
+nimbra_pack_resource(${NIMBRA_PACK_FILE} nimbra_resource_name nimbra_resource_type)
+string(TOUPPER "${nimbra_resource_type}/${nimbra_resource_name}" nimbra_resource)
+set(nimbra_carried "Pack file:    ${NIMBRA_PACK_FILE} (resource ${nimbra_resource})
+Pack key:     ${NIMBRA_PACK_KEY}
+Pack version: ${NIMBRA_PACK_VERSION}
+Pack source:  ${nimbra_pack_source}
+")
+if(NIMBRA_PACK OR NOT "${NIMBRA_PACK_KEY} ${NIMBRA_PACK_FILE} ${NIMBRA_PACK_VERSION}" STREQUAL
+   "${NIMBRA_DEFAULT_PACK_KEY} ${NIMBRA_DEFAULT_PACK_FILE} ${NIMBRA_DEFAULT_PACK_VERSION}")
+  string(APPEND nimbra_carried "Not the defaults. Options given once stay in this build folder's cache for "
+         "every later build;\nback to the defaults and the placeholder: bash scripts/build.sh -U 'NIMBRA_PACK*'\n")
+endif()
+file(WRITE ${CMAKE_BINARY_DIR}/carried-pack.txt "${nimbra_carried}")

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the built installer executable for what a release must hold.
 
-    check_installer.py EXE --pack PACK --version X.Y.Z [--forbid TEXT]... [CHECK]...
+    check_installer.py EXE --pack PACK --version X.Y.Z [--pack-file NAME] [--pack-key KEY]
+                       [--pack-version N] [--forbid TEXT]... [CHECK]...
 
 With no CHECK names, every check runs. Each prints one line; the exit status is
 1 when any failed. The PE file is read directly (standard library only), so the
@@ -166,18 +167,26 @@ def check_imports_only_system_dlls(image, args):
     return "imports " + ", ".join(dlls)
 
 
+def pack_resource_key(args):
+    """(type, name, language) of the carried pack: the file name's extension
+    and base name, upper-cased as resource names are stored."""
+    base, _, extension = args.pack_file.rpartition(".")
+    return (extension.upper(), base.upper(), LANG_RUSSIAN_RUSSIA)
+
+
 def check_carries_pack(image, args):
     resources = image.resources()
-    key = ("COK", "DWIX", LANG_RUSSIAN_RUSSIA)
-    assert key in resources, "no resource COK/DWIX in language 1049; found %s" % sorted(map(str, resources))
+    key = pack_resource_key(args)
+    shown = "%s/%s/%d" % key
+    assert key in resources, "no resource %s; found %s" % (shown, sorted(map(str, resources)))
     with open(args.pack, "rb") as pack:
         expected = pack.read()
     carried = resources[key]
-    assert carried == expected, "COK/DWIX (%d bytes) differs from %s (%d bytes)" % (
-        len(carried), args.pack, len(expected))
-    packs = [k for k in resources if k[0] == "COK"]
-    assert packs == [key], "more than one COK resource: %s" % packs
-    return "COK/DWIX/1049, %d bytes, equal to the pack" % len(carried)
+    assert carried == expected, "%s (%d bytes) differs from %s (%d bytes)" % (
+        shown, len(carried), args.pack, len(expected))
+    packs = [k for k in resources if k[0] == key[0]]
+    assert packs == [key], "more than one %s resource: %s" % (key[0], packs)
+    return "%s, %d bytes, equal to the pack" % (shown, len(carried))
 
 
 def check_manifest(image, args):
@@ -202,14 +211,19 @@ def check_version_info(image, args):
     blocks = [data for (kind, _, _), data in image.resources().items() if kind == RT_VERSION]
     assert len(blocks) == 1, "expected one VERSIONINFO, found %d" % len(blocks)
     numbers, strings = version_strings(blocks[0])
-    want = tuple(int(part) for part in args.version.split(".")) + (0,) * (4 - len(args.version.split(".")))
+    # The project's version, then the pack's (a negative one, which no part can hold, as 0).
+    parts = tuple(int(part) for part in args.version.split("."))
+    want = (parts + (0,) * 3)[:3] + (max(args.pack_version, 0),)
     assert numbers == want, "file version %s, expected %s" % (numbers, want)
-    expected = {"CompanyName": "Tarvel", "ProductName": "Nimbra", "FileDescription": "Nimbra sound pack update",
-                "OriginalFilename": "nimbra-pack-update.exe", "FileVersion": args.version,
-                "ProductVersion": args.version}
+    version_text = "%s (pack version %d)" % (".".join(map(str, want)), args.pack_version)
+    expected = {"CompanyName": "Tarvel", "ProductName": "Nimbra",
+                "FileDescription": "Nimbra sound pack update: %s %d" % (args.pack_key, args.pack_version),
+                "OriginalFilename": "nimbra-pack-update.exe", "FileVersion": version_text,
+                "ProductVersion": version_text, "PackVersion": str(args.pack_version)}
     for name, value in expected.items():
         assert strings.get(name) == value, "%s is %r, expected %r" % (name, strings.get(name), value)
-    return "version %s, %s %s" % (args.version, strings["CompanyName"], strings["ProductName"])
+    return "; ".join("%s %s" % (name, strings[name]) for name in
+                     ("FileDescription", "FileVersion", "ProductVersion", "PackVersion", "CompanyName"))
 
 
 def check_reproducible(image, args):
@@ -233,10 +247,10 @@ CHECKS = {
     "GuiSubsystem32Bit": check_gui_subsystem_32_bit,
     "AslrAndDepOn": check_aslr_and_dep,
     "ImportsOnlySystemDlls": check_imports_only_system_dlls,
-    "CarriesPackAsCokDwixRussian": check_carries_pack,
+    "CarriesPackAsResourceInRussian": check_carries_pack,
     "ManifestRequiresAdministratorWithoutCompatibility": check_manifest,
     "HasIcon": check_icon,
-    "VersionInfoNamesTarvelNimbra": check_version_info,
+    "VersionInfoNamesTarvelNimbraAndPack": check_version_info,
     "NoTimestampNorBuildPaths": check_reproducible,
     "OverheadWithin256KiB": check_overhead,
 }
@@ -247,6 +261,9 @@ def main():
     parser.add_argument("exe")
     parser.add_argument("--pack", required=True, help="the pack the installer must carry")
     parser.add_argument("--version", required=True, help="the project version, X.Y.Z")
+    parser.add_argument("--pack-file", default="dwix.cok", help="the pack's file name: resource name.type")
+    parser.add_argument("--pack-key", default="crickets", help="the pack key the version information names")
+    parser.add_argument("--pack-version", type=int, default=6, help="the carried pack's version")
     parser.add_argument("--forbid", action="append", default=[], help="text that must not occur in the binary")
     parser.add_argument("checks", nargs="*", metavar="CHECK", help="any of: " + ", ".join(CHECKS))
     args = parser.parse_intermixed_args()

@@ -1,4 +1,6 @@
-// What this installer carries. The entry fixes it; it never changes afterwards.
+// What this installer carries. The entry fixes it from the build's options
+// (NIMBRA_PACK_KEY, NIMBRA_PACK_FILE, NIMBRA_PACK_VERSION); it never changes
+// afterwards. The defaults are those options' defaults, for the tests.
 #pragma once
 
 #include <cstdint>
