@@ -137,7 +137,17 @@ endfunction()
 nimbra_add_installer(nimbra-pack-update KEY "${NIMBRA_PACK_KEY}" FILE "${NIMBRA_PACK_FILE}"
                      VERSION "${NIMBRA_PACK_VERSION}" PACK "${NIMBRA_PACK}" DIRECTORY ${CMAKE_BINARY_DIR}
                      TESTS installer)
+add_test(NAME installer.PackOptionsAreChecked
+         COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/tests/cmake/pack_options_test.cmake)
 get_target_property(NIMBRA_PACK_PATH nimbra-pack-update NIMBRA_PACK_PATH)
+# Signing a copy as a vendor would (scripts/sign.sh), with a throwaway
+# certificate; the end-to-end tests run the signed copy.
+set(NIMBRA_SIGNED_INSTALLER ${CMAKE_BINARY_DIR}/signed/nimbra-pack-update.exe)
+add_test(NAME installer.SignedCopy
+         COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/signing/check_signed_copy.py
+                 $<TARGET_FILE:nimbra-pack-update> --pack ${NIMBRA_PACK_PATH} --pack-file ${NIMBRA_PACK_FILE}
+                 --out ${CMAKE_BINARY_DIR}/signed)
+set_tests_properties(installer.SignedCopy PROPERTIES FIXTURES_SETUP nimbra_signed_installer)
 get_target_property(nimbra_pack_source nimbra-pack-update NIMBRA_PACK_SOURCE)
 
 # What this build carries, for scripts/build.sh to show at its end: options

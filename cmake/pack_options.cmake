@@ -11,25 +11,25 @@ set(NIMBRA_DEFAULT_PACK_VERSION 6)
 function(nimbra_pack_problem out key file version)
   set(problems "")
   if(NOT key MATCHES "^[A-Za-z0-9]+$")
-    list(APPEND problems "NIMBRA_PACK_KEY is \"${key}\"; expected a word of letters and digits, the key of the "
-                         "pack's name in Nimbra's language files (e.g. crickets)")
+    string(APPEND problems "\nNIMBRA_PACK_KEY is \"${key}\": expected a word of letters and digits, the key "
+                           "of the pack's name in Nimbra's language files (e.g. crickets)")
   endif()
   # The base name becomes the pack's resource name and the extension its type:
   # a word of digits alone would be a numbered resource, which the installer
   # does not look up.
   if(NOT file MATCHES "^[A-Za-z][A-Za-z0-9]*\\.[A-Za-z][A-Za-z0-9]*$")
-    list(APPEND problems "NIMBRA_PACK_FILE is \"${file}\"; expected a file name made of a base name and an "
-                         "extension, each a word of letters and digits that begins with a letter (e.g. dwix.cok)")
+    string(APPEND problems "\nNIMBRA_PACK_FILE is \"${file}\": expected a file name made of a base name and an "
+                           "extension, each a word of letters and digits that begins with a letter (e.g. dwix.cok)")
   elseif(file MATCHES "^([Cc][Oo][Nn]|[Pp][Rr][Nn]|[Aa][Uu][Xx]|[Nn][Uu][Ll]|([Cc][Oo][Mm]|[Ll][Pp][Tt])[1-9])\\.")
-    list(APPEND problems "NIMBRA_PACK_FILE is \"${file}\"; Windows reserves the base name ${CMAKE_MATCH_1} "
-                         "for a device")
+    string(APPEND problems "\nNIMBRA_PACK_FILE is \"${file}\": Windows reserves the base name "
+                           "${CMAKE_MATCH_1} for a device")
   endif()
   # The pack's header holds the version + 32 in one byte.
   if(NOT version MATCHES "^-?[0-9]+$" OR version LESS -32 OR version GREATER 223)
-    list(APPEND problems "NIMBRA_PACK_VERSION is \"${version}\"; expected a whole number from -32 to 223 "
-                         "(the pack's version byte holds version + 32)")
+    string(APPEND problems "\nNIMBRA_PACK_VERSION is \"${version}\": expected a whole number from -32 to 223 "
+                           "(the pack's version byte holds version + 32)")
   endif()
-  list(JOIN problems "\n" problems)
+  string(STRIP "${problems}" problems)
   set(${out} "${problems}" PARENT_SCOPE)
 endfunction()
 

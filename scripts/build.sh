@@ -3,6 +3,10 @@
 #
 #     bash scripts/build.sh [CMAKE_OPTION]...     e.g. -DNIMBRA_PACK=/path/to/dwix.cok
 #
+# The options (README, "Options") stay in the build folder's cache for later
+# builds; the build ends by saying which pack it carries. Sign the result
+# with scripts/sign.sh.
+#
 # On a fresh Debian 12, run as root: it installs what the build needs first
 # (skipped when already there). NIMBRA_BUILD_ROOT (default: build) is where the
 # build folders go; this one is $NIMBRA_BUILD_ROOT/win32.
@@ -19,6 +23,8 @@ cmake --build "$build_dir" --target nimbra-pack-update -j2
 installer="$(cd "$build_dir" && pwd)/nimbra-pack-update.exe"
 echo
 echo "Installer: $installer ($(stat -c %s "$installer") bytes)"
+# What it carries, from this run's options or an earlier one's (the cache).
+cat "$build_dir/carried-pack.txt"
 
 # Without a display (CI) the build goes on to show the installer at work;
 # with one, the person chooses when.

@@ -5,7 +5,8 @@ prefix of its own, and the real installer run on it.
     demo.py --config BUILD/tests/e2e/e2e_config.json --prefix DIR [--auto] [--russian]
 
 The installation (C:\\Nimbra\\) holds the substitute nimbra.exe, the sample
-English and Russian language files and a dwix.cok of version 5; the registry
+English and Russian language files and the pack (dwix.cok, or the file that
+the build carries) of version 5; the registry
 names it ("TheLastRunFolder" and the uninstall entry). With --auto the box
 robot answers Yes to every question, without it the person at the display
 does. Then it prints what the installer did.
@@ -34,14 +35,15 @@ def shown(text):
 
 
 def prepare(session, cfg):
-    install = NimbraInstallation(session, FOLDER, cfg.substitute).create(pack_version=5)
+    install = NimbraInstallation(session, FOLDER, cfg.substitute, cfg.pack.file).create(pack_version=5)
     registry = reg.Registry(session)
     registry.reset_nimbra()
     registry.apply(reg.RegistryBatch()
                    .set_string(reg.PRODUCT_KEY, "TheLastRunFolder", install.windows_folder)
                    .set_string(reg.UNINSTALL_KEY, "UninstallString", install.windows_path("uninst.exe")))
     print("Sample installation %s: nimbra.exe (substitute), language\\english.lng, language\\russian.lng,"
-          " dwix.cok version %d (%d bytes)" % (install.windows_folder, install.pack_version(), len(install.pack())))
+          " %s version %d (%d bytes)" % (install.windows_folder, install.pack_name, install.pack_version(),
+                                          len(install.pack())))
     return install, registry
 
 
@@ -70,8 +72,8 @@ def report(exit_code, install, registry):
     if pack is None:
         print("Pack: none")
     else:
-        print("Pack: %sdwix.cok, %d bytes, version byte 0x%02x (version %d)"
-              % (install.windows_folder, len(pack), pack[4], install.pack_version()))
+        print("Pack: %s%s, %d bytes, version byte 0x%02x (version %d)"
+              % (install.windows_folder, install.pack_name, len(pack), pack[4], install.pack_version()))
     size = registry.value(reg.UNINSTALL_KEY, "EstimatedSize")
     print("EstimatedSize: %s" % ("not written" if size is None else "%d KiB" % size.data))
     starts = install.starts()

@@ -7,11 +7,14 @@ NIMBRA_BUILD_PACKAGES=(
   cmake ninja-build g++ python3 g++-mingw-w64-i686 googletest
   wine wine64 wine32:i386 xvfb xauth
 )
+# Signing the installer (scripts/sign.sh).
+NIMBRA_SIGN_PACKAGES=(osslsigncode)
 # Everything else the test layers use: GoogleTest and Google Benchmark for the
-# native build, clang and its sanitizer and libFuzzer runtimes.
+# native build, clang and its sanitizer and libFuzzer runtimes, and openssl for
+# the throwaway certificate that the test of signing signs with.
 NIMBRA_TEST_PACKAGES=(
-  "${NIMBRA_BUILD_PACKAGES[@]}"
-  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  "${NIMBRA_BUILD_PACKAGES[@]}" "${NIMBRA_SIGN_PACKAGES[@]}"
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev openssl
 )
 
 nimbra_package_installed() {

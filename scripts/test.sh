@@ -8,7 +8,7 @@
 #   asan       the same tests built with ASan and UBSan
 #   fuzz       each libFuzzer target for a fixed number of inputs
 #   bench      each benchmark (Release build), briefly, for its figures
-#   installer  the built installer's file: imports, ASLR/DEP, resources, size
+#   installer  the built installers' files: imports, ASLR/DEP, resources, size
 #   wine       the Win32 and end-to-end tests under Wine and Xvfb
 #   repro      a second clean build of the installer gives the same bytes
 #   win32      shorthand for installer, wine and repro
@@ -66,13 +66,14 @@ configure_and_build() {
   cmake --build "$dir" -j2 "${targets[@]}"
 }
 
-# The win32 build, once per run: the installer alone first, so that its checks
-# do not wait on (or fail with) the test programs; then everything.
+# The win32 build, once per run: the installers alone first (the build's own
+# and the one for another pack that the tests use), so that their checks do
+# not wait on (or fail with) the test programs; then everything.
 built_installer=""
 build_installer() {
   if [ -z "$built_installer" ]; then
-    note "building the installer (mingw-w64 i686)"
-    configure_and_build win32 "$build_root/win32" nimbra-pack-update
+    note "building the installers (mingw-w64 i686)"
+    configure_and_build win32 "$build_root/win32" nimbra-pack-update nimbra-pack-update-other
     built_installer=$?
   fi
   return "$built_installer"

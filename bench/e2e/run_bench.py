@@ -60,18 +60,18 @@ def main():
     os.environ.setdefault("NIMBRA_E2E_CONFIG", str(build / "tests" / "e2e" / "e2e_config.json"))
     cfg = config_module.load()
     copier = build / "bench" / "e2e" / "copy_pack.exe"
-    pack = build / "resources" / "dwix.cok"
+    pack = cfg.pack.path if cfg.pack else None
     for needed in (cfg.installer, copier, pack):
         if needed is None or not Path(needed).exists():
             sys.exit("missing %s: build nimbra-pack-update and copy_pack first" % needed)
     session = WineSession(cfg.prefix, cfg.work_dir, cfg.wine).start()
 
-    install = NimbraInstallation(session, FOLDER, cfg.substitute).create(pack_version=5)
+    install = NimbraInstallation(session, FOLDER, cfg.substitute, cfg.pack.file).create(pack_version=5)
     registry = reg.Registry(session)
     registry.reset_nimbra()
     registry.apply(reg.RegistryBatch().set_string(reg.PRODUCT_KEY, "TheLastRunFolder", install.windows_folder))
     installer = session.windows_path(cfg.installer)
-    copy_arguments = [session.windows_path(pack), install.windows_path("dwix.cok")]
+    copy_arguments = [session.windows_path(pack), install.windows_path(cfg.pack.file)]
 
     # One of each first, so that both start with a warm cache.
     timed(session, installer, ["modest"])

@@ -3,6 +3,7 @@ prepared installation with the sample English language files."""
 
 import unittest
 
+from harness.installation import PACK_NAME, pack_bytes
 from harness.robot import NO, YES
 from harness.update_run import (CHECK_FAILED, DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, UpdateRunTestCase)
 
@@ -21,7 +22,7 @@ class InteractiveRun(UpdateRunTestCase):
         self.assertNimbraStartedOnceInItsFolder()
 
     def test_equal_installed_version_asks_only_installask_and_the_final_question(self):
-        self.install.create(pack_version=6)
+        self.install.create(pack_version=self.carried.version)
         run = self.run_installer(answers=[YES, NO])
         self.assertEndedNormally(run, INSTALLED)
         self.assertBoxes(run, [self.installask(), self.final_question()])
@@ -29,15 +30,16 @@ class InteractiveRun(UpdateRunTestCase):
         self.assertNimbraNotStarted()
 
     def test_newer_installed_pack_kept_when_olderfilever_is_answered_no(self):
-        self.install.create(pack_version=7)
+        newer = self.carried.version + 1
+        self.install.create(pack_version=newer)
         run = self.run_installer(answers=[NO])
         self.assertEndedNormally(run, DECLINED)
         self.assertBoxes(run, [self.olderfilever()])
-        self.assertNothingWritten(installed_version=7)
+        self.assertNothingWritten(installed_version=newer)
         self.assertNimbraNotStarted()
 
     def test_newer_installed_pack_replaced_when_olderfilever_is_answered_yes(self):
-        self.install.create(pack_version=7)
+        self.install.create(pack_version=self.carried.version + 1)
         run = self.run_installer(answers=[YES, YES, NO])
         self.assertEndedNormally(run, INSTALLED)
         self.assertBoxes(run, [self.olderfilever(), self.installask(), self.final_question()])
@@ -115,6 +117,38 @@ class InstallationFolder(UpdateRunTestCase):
         self.assertEndedNormally(run, CHECK_FAILED)
         self.assertBoxes(run, [self.english_error(NO_NIMBRA_ENGLISH)])
         self.assertNothingWritten(installed_version=5)
+        self.assertNimbraNotStarted()
+
+
+class OtherPack(UpdateRunTestCase):
+    """The installer built for another pack: version 7, key "birds", file
+    Birds7.pak (tests/e2e/CMakeLists.txt). The literal texts below make sure
+    that it is that pack, whatever the harness was told."""
+    other_pack = True
+
+    def setUp(self):
+        super().setUp()
+        self.set_last_run_folder()
+
+    def test_installed_version_7_is_not_newer_and_only_its_own_file_is_replaced(self):
+        self.install.create(pack_version=7)
+        self.install.path(PACK_NAME).write_bytes(pack_bytes(5))
+        run = self.run_installer(answers=[YES, NO])
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertBoxes(run, [self.installask(), self.final_question()])
+        self.assertIn(b"the sound pack Birds 7.", run.boxes[0].text_bytes)
+        self.assertIn(b"(Birds 7) has been installed.", run.boxes[1].text_bytes)
+        self.assertPackInstalled()
+        self.assertEqual(self.install.path(PACK_NAME).read_bytes(), pack_bytes(5))
+        self.assertNimbraNotStarted()
+
+    def test_installed_version_8_is_newer(self):
+        self.install.create(pack_version=8)
+        run = self.run_installer(answers=[NO])
+        self.assertEndedNormally(run, DECLINED)
+        self.assertBoxes(run, [self.olderfilever()])
+        self.assertIn(b"The installed file Birds7.pak is newer", run.boxes[0].text_bytes)
+        self.assertNothingWritten(installed_version=8)
         self.assertNimbraNotStarted()
 
 

@@ -48,7 +48,7 @@ class RunningNimbra(UpdateRunTestCase):
         self.addCleanup(nimbra.process.kill)
         run = self.run_installer("modest", "runapp")
         self.assertEndedNormally(run, PACK_IN_USE)
-        self.assertBoxes(run, [self.english_error("Can't install file " + self.install.windows_path("dwix.cok"))])
+        self.assertBoxes(run, [self.english_error("Can't install file " + self.install.windows_path(self.carried.file))])
         self.assertEqual(self.install.pack_version(), 5)
         # The size is recorded all the same.
         self.assertEqual(self.estimated_size(), self.folder_kib())
@@ -59,14 +59,14 @@ class FailedWrite(UpdateRunTestCase):
     def test_failed_interactive_write_still_asks_the_final_question(self):
         self.install.create(pack_version=None)
         # A folder where the pack belongs: nothing to probe, and no file can be created there.
-        self.install.path("dwix.cok").mkdir()
+        self.install.path(self.carried.file).mkdir()
         self.set_last_run_folder()
         run = self.run_installer(answers=[YES, OK, YES])
         self.assertEndedNormally(run, WRITE_FAILED)
         self.assertBoxes(run, [self.installask(),
-                               self.english_error("Can't install file " + self.install.windows_path("dwix.cok")),
+                               self.english_error("Can't install file " + self.install.windows_path(self.carried.file)),
                                self.final_question()])
-        self.assertTrue(self.install.path("dwix.cok").is_dir())
+        self.assertTrue(self.install.path(self.carried.file).is_dir())
         self.assertEqual(self.estimated_size(), self.folder_kib())
         self.assertNimbraStartedOnceInItsFolder()
 

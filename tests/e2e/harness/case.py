@@ -20,7 +20,7 @@ import unittest
 from . import config as config_module
 from . import registry as reg
 from . import robot
-from .installation import NimbraInstallation
+from .installation import PACK_NAME, NimbraInstallation
 from .substitute import RunningNimbra
 from .wine import ENGLISH, RUSSIAN, WineSession  # noqa: F401  (re-exported for tests)
 
@@ -40,6 +40,9 @@ def session():
 class InstallerTestCase(unittest.TestCase):
     # The locale of every Wine process the test starts, unless it says otherwise.
     locale = ENGLISH
+    # The installer under test: the build's own, or the one of another pack
+    # (a version-7 pack "Birds7.pak", key "birds"; tests/e2e/CMakeLists.txt).
+    other_pack = False
 
     @classmethod
     def setUpClass(cls):
@@ -49,13 +52,21 @@ class InstallerTestCase(unittest.TestCase):
 
     def setUp(self):
         name = self.id().split(".", 1)[-1]
-        self.install = NimbraInstallation(self.session, "C:\\nimbra-e2e\\%s\\Nimbra" % name, self.config.substitute)
+        pack_name = self.carried.file if self.carried else PACK_NAME
+        self.install = NimbraInstallation(self.session, "C:\\nimbra-e2e\\%s\\Nimbra" % name, self.config.substitute,
+                                          pack_name)
         self.registry.reset_nimbra()
 
+    @property
+    def carried(self):
+        """What the installer under test carries (harness.config.Pack), or None."""
+        return self.config.other_pack if self.other_pack else self.config.pack
+
     def requireInstaller(self):
-        if self.config.installer is None:
+        installer = self.config.other_installer if self.other_pack else self.config.installer
+        if installer is None:
             self.skipTest("this build has no installer")
-        return self.session.windows_path(self.config.installer)
+        return self.session.windows_path(installer)
 
     # --- fixtures ---------------------------------------------------------
 

@@ -1,7 +1,7 @@
 """A Nimbra installation folder inside the prefix's drive C, built per test.
 
     install = NimbraInstallation(session, "C:\\nimbra-e2e\\ModestRun\\Nimbra", substitute)
-    install.create(pack_version=5)            # nimbra.exe, language\\*.lng, dwix.cok
+    install.create(pack_version=5)            # nimbra.exe, language\\*.lng, dwix.cok (pack_name)
     install.windows_folder                    # "C:\\nimbra-e2e\\ModestRun\\Nimbra\\"
     install.pack_version()                    # version byte - 32, or None without a pack
 """
@@ -47,8 +47,9 @@ def read_json_lines(path):
 
 
 class NimbraInstallation:
-    def __init__(self, session, windows_folder, substitute):
+    def __init__(self, session, windows_folder, substitute, pack_name=PACK_NAME):
         self.session = session
+        self.pack_name = pack_name
         self.windows_folder = windows_folder.rstrip("\\") + "\\"
         self.folder = session.unix_path(self.windows_folder)
         self.substitute = Path(substitute)
@@ -79,11 +80,11 @@ class NimbraInstallation:
         (self.folder / "language" / name).write_bytes(data)
 
     def write_pack(self, version, size=64):
-        self.path(PACK_NAME).write_bytes(pack_bytes(version, size))
+        self.path(self.pack_name).write_bytes(pack_bytes(version, size))
 
     def pack(self):
         """The bytes of the installed pack, or None."""
-        path = self.path(PACK_NAME)
+        path = self.path(self.pack_name)
         return path.read_bytes() if path.exists() else None
 
     def pack_version(self):

@@ -5,8 +5,8 @@
     nimbra.events()          # started, ready, quit-received, file-released, ...
     nimbra.event("quit-received")["unix_ms"]
 
-It runs the installation's own nimbra.exe, so by default it holds that
-folder's dwix.cok with no sharing. On leaving the block a substitute that is
+It runs the installation's own nimbra.exe, and by default it holds that
+folder's pack (install.pack_name, e.g. dwix.cok) with no sharing. On leaving the block a substitute that is
 still running is asked to quit like the installer does (WM_QUIT to its
 window), and killed if it does not end.
 """
@@ -40,8 +40,8 @@ class RunningNimbra:
                           "--quit-delay-ms", str(quit_delay_ms), "--lifetime-ms", str(lifetime_ms)]
         if not hold:
             self.arguments.append("--no-hold")
-        elif hold_path:
-            self.arguments += ["--hold", hold_path]
+        else:
+            self.arguments += ["--hold", hold_path or install.windows_path(install.pack_name)]
         if not window:
             self.arguments.append("--no-window")
         if not mapping:

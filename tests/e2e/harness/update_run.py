@@ -10,20 +10,17 @@ boxes show with the sample language files, and checks of what a run left.
             self.assertPackInstalled()
 """
 
-from pathlib import Path
-
 from .case import InstallerTestCase
-from .installation import PACK_NAME, STARTED_LOG
+from .installation import PACK_MAGIC, STARTED_LOG
 
 # The installer's exit codes (src/update/exit_code.h).
 INSTALLED, CHECK_FAILED, DECLINED, NOT_ADMINISTRATOR, PACK_IN_USE, WRITE_FAILED = range(6)
-
-CARRIED_VERSION = 6
 
 ENGLISH_TEXTS = {
     "soundquest": "Nimbra sound pack",
     "liveupdatecaption": "Nimbra Live Update",
     "crickets": "Crickets",
+    "birds": "Birds",
     "installask": "%1 is going to install the sound pack %2.\r\nDo you want to continue?",
     "olderfilever": "The installed file %1 is newer than the one in this update.\r\n"
                     "Do you want to replace it with the older one?",
@@ -36,6 +33,7 @@ RUSSIAN_TEXTS = {
     "soundquest": "Звуковой пакет программы \"Нимбра\"",
     "liveupdatecaption": "Обновление \"Нимбры\"",
     "crickets": "Сверчки",
+    "birds": "Птицы",
     "installask": "%1 установит звуковой пакет %2.\r\nПродолжить?",
     "olderfilever": "Установленный файл %1 новее, чем файл этого обновления.\r\nЗаменить его более старым?",
     "installdone": "%1: установка завершена.",
@@ -64,30 +62,28 @@ class UpdateRunTestCase(InstallerTestCase):
     def question(self, caption, text):
         return dict(caption_bytes=self._encode(caption), text_bytes=self._encode(text), buttons=["no", "yes"])
 
+    def carried_name(self):
+        """The pack as the questions name it: its name in the language files
+        and its version, "Crickets 6"."""
+        return "%s %d" % (self.texts[self.carried.key], self.carried.version)
+
     def olderfilever(self):
         t = self.texts
-        return self.question(t["soundquest"], fill(t["olderfilever"], PACK_NAME))
+        return self.question(t["soundquest"], fill(t["olderfilever"], self.carried.file))
 
     def installask(self):
         t = self.texts
-        return self.question(t["soundquest"], fill(t["installask"], t["liveupdatecaption"],
-                                                   "%s %d" % (t["crickets"], CARRIED_VERSION)))
+        return self.question(t["soundquest"], fill(t["installask"], t["liveupdatecaption"], self.carried_name()))
 
     def final_question(self):
         t = self.texts
-        done = "%s (%s %d)" % (t["liveupdatecaption"], t["crickets"], CARRIED_VERSION)
+        done = "%s (%s)" % (t["liveupdatecaption"], self.carried_name())
         return self.question(t["liveupdatecaption"], fill(t["installdone"], done) + "\r\n\r\n" + t["asktorun"])
 
     def english_error(self, text):
         return dict(caption=ENGLISH_TITLE, text_bytes=text.encode("cp1252"), buttons=["ok"])
 
     # --- what the run left ------------------------------------------------
-
-    def built_pack(self):
-        """The pack the installer carries: the build's placeholder, or None
-        when the build carries a pack from elsewhere (-DNIMBRA_PACK)."""
-        placeholder = Path(self.config.installer).parent / "resources" / PACK_NAME
-        return placeholder.read_bytes() if placeholder.exists() else None
 
     def folder_kib(self):
         """The folder's size in KiB as the installer measured it: before the
@@ -97,12 +93,11 @@ class UpdateRunTestCase(InstallerTestCase):
 
     def assertPackInstalled(self):
         pack = self.install.pack()
-        self.assertIsNotNone(pack, "no pack in the installation")
-        self.assertEqual(pack[:5], b"dwix" + bytes([CARRIED_VERSION + 32]))
-        built = self.built_pack()
-        if built is not None:
-            self.assertEqual(len(pack), len(built))
-            self.assertTrue(pack == built, "the installed pack differs from the carried one")
+        self.assertIsNotNone(pack, "no %s in the installation" % self.carried.file)
+        self.assertEqual(pack[:5], PACK_MAGIC + bytes([self.carried.version + 32]))
+        built = self.carried.path.read_bytes()
+        self.assertEqual(len(pack), len(built))
+        self.assertTrue(pack == built, "the installed pack differs from the carried one")
         self.assertEqual(self.estimated_size(), self.folder_kib())
 
     def assertNothingWritten(self, installed_version):

@@ -28,7 +28,7 @@ constexpr char kEnglish[] =
     "[installask]\r\nInstall %2 into %1?\r\n\r\n[liveupdatecaption]\r\nNimbra LiveUpdate\r\n\r\n"
     "[installdone]\r\n%1 is installed.\r\n\r\n[asktorun]\r\nStart Nimbra now?\r\n\r\n"
     "[noright]\r\nYou need administrator rights.\r\nPlease log in as an administrator.\r\n\r\n"
-    "[crickets]\r\nCrickets\r\n";
+    "[crickets]\r\nCrickets\r\n\r\n[birds]\r\nBirds\r\n";
 
 std::string Pack(char versionByte, std::size_t size = 64) {
   std::string pack = std::string("dwix") + versionByte;
@@ -376,6 +376,38 @@ INSTANTIATE_TEST_SUITE_P(Table, PackResourceName,
                          ::testing::Values(PackNameRow{"dwix.cok", "dwix", "cok"},
                                            PackNameRow{"dwix.v7.cok", "dwix.v7", "cok"},
                                            PackNameRow{"dwix", "dwix", ""}, PackNameRow{"dwix.", "dwix", ""}));
+
+// An installer built for another pack: key "birds", file Birds7.pak, version 7.
+class AnotherPack : public UpdateRun {
+ protected:
+  static constexpr char kBirds[] = "C:\\Program Files\\Nimbra\\Birds7.pak";
+
+  AnotherPack() {
+    world.resources.add("BIRDS7", "PAK", carried);
+    world.files.addFile(kPack, Pack('\x25'));
+  }
+
+  ExitCode RunBirds() { return RunUpdate(platform, state, languages, {"birds", "Birds7.pak", 7}); }
+};
+
+TEST_F(AnotherPack, InstalledVersion7IsNotNewerAndOnlyItsOwnFileIsWrittenFromItsResource) {
+  world.files.addFile(kBirds, Pack('\x27'));
+  EXPECT_EQ(RunBirds(), ExitCode::Installed);
+  ASSERT_EQ(world.boxes.shown.size(), 2u);
+  EXPECT_EQ(world.boxes.shown[0].text, "Install Birds 7 into Nimbra LiveUpdate?");
+  EXPECT_EQ(world.boxes.shown[1].text, "Nimbra LiveUpdate (Birds 7) is installed.\r\n\r\nStart Nimbra now?");
+  EXPECT_EQ(world.files.contents(kBirds), carried);
+  EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
+}
+
+TEST_F(AnotherPack, InstalledVersion8IsNewer) {
+  world.files.addFile(kBirds, Pack('\x28'));
+  world.boxes.answers = {win::kIdNo};
+  EXPECT_EQ(RunBirds(), ExitCode::Declined);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "The installed Birds7.pak is newer.\r\nReplace it anyway?");
+  EXPECT_EQ(world.files.contents(kBirds), Pack('\x28'));
+}
 
 }  // namespace
 }  // namespace nimbra
