@@ -17,7 +17,7 @@
 #
 # For example:
 #     bash scripts/sign.sh --pkcs12 tarvel.pfx --password-file tarvel.pass \
-#         --timestamp http://timestamp.digicert.com build/win32/nimbra-pack-update.exe dist/nimbra-pack-update.exe
+#         --timestamp http://timestamp.example.com build/win32/nimbra-pack-update.exe dist/nimbra-pack-update.exe
 # Check a signed file with: osslsigncode verify -in dist/nimbra-pack-update.exe
 set -euo pipefail
 
