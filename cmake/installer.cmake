@@ -121,15 +121,22 @@ function(nimbra_add_installer target)
   # No symbol table either.
   target_link_options(${target} PRIVATE -flto -s)
 
-  # What a release must hold, read from the built file: no emulator needed.
+  nimbra_add_installer_checks(${target} ${ARG_TESTS})
+endfunction()
+
+# nimbra_add_installer_checks(TARGET PREFIX): what a release must hold, read
+# from the built file (no emulator needed), as the tests PREFIX.<check>.
+function(nimbra_add_installer_checks target prefix)
   set(checks GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls CarriesPackAsResourceInRussian
       ManifestRequiresAdministratorWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
       NoTimestampNorBuildPaths OverheadWithin256KiB)
   foreach(check ${checks})
-    add_test(NAME ${ARG_TESTS}.${check}
-             COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/check_installer.py
-                     $<TARGET_FILE:${target}> --pack ${pack_path} --pack-file ${ARG_FILE} --pack-key ${ARG_KEY}
-                     --pack-version ${ARG_VERSION} --version ${PROJECT_VERSION}
+    add_test(NAME ${prefix}.${check}
+             COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/check_installer.py $<TARGET_FILE:${target}>
+                     --pack $<TARGET_PROPERTY:${target},NIMBRA_PACK_PATH>
+                     --pack-file $<TARGET_PROPERTY:${target},NIMBRA_PACK_FILE>
+                     --pack-key $<TARGET_PROPERTY:${target},NIMBRA_PACK_KEY>
+                     --pack-version $<TARGET_PROPERTY:${target},NIMBRA_PACK_VERSION> --version ${PROJECT_VERSION}
                      --forbid ${PROJECT_SOURCE_DIR} --forbid ${CMAKE_BINARY_DIR} ${check})
   endforeach()
 endfunction()
@@ -137,18 +144,19 @@ endfunction()
 nimbra_add_installer(nimbra-pack-update KEY "${NIMBRA_PACK_KEY}" FILE "${NIMBRA_PACK_FILE}"
                      VERSION "${NIMBRA_PACK_VERSION}" PACK "${NIMBRA_PACK}" DIRECTORY ${CMAKE_BINARY_DIR}
                      TESTS installer)
+get_target_property(NIMBRA_PACK_PATH nimbra-pack-update NIMBRA_PACK_PATH)
+get_target_property(nimbra_pack_source nimbra-pack-update NIMBRA_PACK_SOURCE)
 add_test(NAME installer.PackOptionsAreChecked
          COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/tests/cmake/pack_options_test.cmake)
-get_target_property(NIMBRA_PACK_PATH nimbra-pack-update NIMBRA_PACK_PATH)
-# Signing a copy as a vendor would (scripts/sign.sh), with a throwaway
-# certificate; the end-to-end tests run the signed copy.
+
+# A copy signed as a vendor signs (scripts/sign.sh), with a throwaway
+# certificate; the end-to-end tests run it.
 set(NIMBRA_SIGNED_INSTALLER ${CMAKE_BINARY_DIR}/signed/nimbra-pack-update.exe)
 add_test(NAME installer.SignedCopy
          COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/signing/check_signed_copy.py
                  $<TARGET_FILE:nimbra-pack-update> --pack ${NIMBRA_PACK_PATH} --pack-file ${NIMBRA_PACK_FILE}
                  --out ${CMAKE_BINARY_DIR}/signed)
 set_tests_properties(installer.SignedCopy PROPERTIES FIXTURES_SETUP nimbra_signed_installer)
-get_target_property(nimbra_pack_source nimbra-pack-update NIMBRA_PACK_SOURCE)
 
 # What this build carries, for scripts/build.sh to show at its end: options
 # given to an earlier build stay in this folder's cache, and nothing else
