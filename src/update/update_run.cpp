@@ -109,7 +109,7 @@ ExitCode InstallPack(RunContext& run) {
     case InstallResult::InUse: return ExitCode::PackInUse;
     case InstallResult::Failed: break;
   }
-  return ExitCode::WriteFailed;
+  return ExitCode::Failed;
 }
 
 // Starts Nimbra on "runapp" in the modest mode, else when the final question is answered Yes.
@@ -131,8 +131,9 @@ ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFi
                    const InstallerConfiguration& configuration) {
   RunContext run{platform, state.settings, *state.registry, configuration};
   NameTheProduct(run.settings, configuration);
-  if (!FindInstallation(run) || !NimbraIsInstalled(run)) return ExitCode::CheckFailed;
-  if (!LoadLanguageFiles(platform, run.settings, run.registry, languages)) return ExitCode::CheckFailed;
+  if (!FindInstallation(run)) return ExitCode::Failed;
+  if (!NimbraIsInstalled(run)) return ExitCode::NotInstalled;
+  if (!LoadLanguageFiles(platform, run.settings, run.registry, languages)) return ExitCode::Failed;
   MessageCatalogue catalogue(platform, run.settings, languages);
   if (!HasAdministratorRights(run, catalogue)) return ExitCode::NotAdministrator;
   CloseRunningNimbra(platform.processes);

@@ -4,7 +4,7 @@ prepared installation with the sample English language files."""
 import unittest
 
 from harness.robot import NO, YES
-from harness.update_run import (CHECK_FAILED, DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, UpdateRunTestCase)
+from harness.update_run import (DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, UpdateRunTestCase)
 
 
 class InteractiveRun(UpdateRunTestCase):
@@ -112,7 +112,7 @@ class InstallationFolder(UpdateRunTestCase):
         self.install.create(nimbra=False, pack_version=5)
         self.set_last_run_folder()
         run = self.run_installer(answers=[YES, YES])
-        self.assertEndedNormally(run, CHECK_FAILED)
+        self.assertEndedNormally(run, NOT_INSTALLED)
         self.assertBoxes(run, [self.english_error(NO_NIMBRA_ENGLISH)])
         self.assertNothingWritten(installed_version=5)
         self.assertNimbraNotStarted()

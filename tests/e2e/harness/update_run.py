@@ -15,8 +15,8 @@ from pathlib import Path
 from .case import InstallerTestCase
 from .installation import PACK_NAME, STARTED_LOG
 
-# The installer's exit codes (src/update/exit_code.h).
-INSTALLED, CHECK_FAILED, DECLINED, NOT_ADMINISTRATOR, PACK_IN_USE, WRITE_FAILED = range(6)
+# The installer's exit codes (src/update/exit_code.h), those of the Windows Installer.
+INSTALLED, NOT_ADMINISTRATOR, DECLINED, FAILED, NOT_INSTALLED, PACK_IN_USE = 0, 740, 1602, 1603, 1605, 1618
 
 CARRIED_VERSION = 6
 

@@ -221,7 +221,7 @@ TEST_F(UpdateRun, WithoutLastRunFolderTheFoundFolderIsUsedAndTheProductKeyIsCrea
 
 TEST_F(UpdateRun, MissingNimbraShowsOnlyTheBuiltInErrorAndTouchesNothingElse) {
   world.files.remove(std::string(kFolder) + "nimbra.exe");
-  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  EXPECT_EQ(Run(), ExitCode::NotInstalled);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
   EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
@@ -236,7 +236,7 @@ TEST_F(UpdateRun, MissingNimbraShowsOnlyTheBuiltInErrorAndTouchesNothingElse) {
 TEST_F(UpdateRun, MissingNimbraUnderCyrillicUiIsReportedInRussianUnderTheRussianTitle) {
   world.files.remove(std::string(kFolder) + "nimbra.exe");
   state.settings.cyrillicUi = true;
-  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  EXPECT_EQ(Run(), ExitCode::NotInstalled);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
   EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
@@ -248,7 +248,7 @@ TEST_F(UpdateRun, MissingNimbraUnderCyrillicUiIsReportedInRussianUnderTheRussian
 
 TEST_F(UpdateRun, UnusableLanguageFilesEndTheRunBeforeAnyQuestion) {
   world.files.remove(std::string(kFolder) + "language\\english.lng");
-  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  EXPECT_EQ(Run(), ExitCode::Failed);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].text, "Can't work with no english.lng file!\r\nPlease reinstall the program.");
   EXPECT_TRUE(world.processes.mappingProbes.empty());
@@ -258,7 +258,7 @@ TEST_F(UpdateRun, UnreadableRegistryEndsTheRunAtOnce) {
   world.registry.setValue(RegistryRoot::CurrentUser,
                           "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Startup",
                           {win::kRegBinary, "\x01\x02"});
-  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  EXPECT_EQ(Run(), ExitCode::Failed);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].text, "No access to system registry");
   EXPECT_FALSE(LanguageFilesTouched());
@@ -328,7 +328,7 @@ TEST_F(UpdateRun, PackHeldThroughoutTheProbeEndsTheRunWithFileCantOpen) {
 TEST_F(UpdateRun, FailedWriteStillRecordsTheSizeAndAsksTheFinalQuestion) {
   world.files.addFile(kPack, Pack('\x25'));
   world.faults.failAlways(fake::Call::FileReplace, win::kErrorAccessDenied);
-  EXPECT_EQ(Run(), ExitCode::WriteFailed);
+  EXPECT_EQ(Run(), ExitCode::Failed);
   EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra update", "Nimbra LiveUpdate"}));
   EXPECT_EQ(world.boxes.shown[1].text, "Can't install file C:\\Program Files\\Nimbra\\dwix.cok");
   EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
