@@ -50,6 +50,7 @@ inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
 inline constexpr std::uint32_t kMbYesNo = 0x00000004;
 inline constexpr std::uint32_t kMbIconError = 0x00000010;
 inline constexpr std::uint32_t kMbIconQuestion = 0x00000020;
+inline constexpr std::uint32_t kMbIconInformation = 0x00000040;
 inline constexpr std::uint32_t kMbTaskModal = 0x00002000;
 inline constexpr std::uint32_t kMbTopMost = 0x00040000;
 inline constexpr std::uint32_t kMbServiceNotification = 0x00200000;
