@@ -48,7 +48,7 @@ class UpdateRun : public ::testing::Test {
     state.settings.userLcid = 1033;
   }
 
-  ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}); }
+  ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}, log); }
 
   void Modest(std::string_view second = "") {
     StoreCommandLineArguments(state.settings,
@@ -75,6 +75,7 @@ class UpdateRun : public ::testing::Test {
   platform::Platform platform = world.platform();
   StartupState state;
   LanguageFiles languages;
+  RunLog log;
   const std::string carried = Pack('\x26', 5000);
 };
 
@@ -333,6 +334,7 @@ TEST_F(UpdateRun, FailedWriteStillRecordsTheSizeAndAsksTheFinalQuestion) {
   EXPECT_EQ(world.boxes.shown[1].text, "Can't install file C:\\Program Files\\Nimbra\\dwix.cok");
   EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
   EXPECT_TRUE(EstimatedSize().has_value());
+  EXPECT_FALSE(world.registry.dword(RegistryRoot::LocalMachine, kUninstallKey, "dwix.cok version"));
   EXPECT_EQ(world.processes.shellOpens.size(), 1u);
 }
 
@@ -347,9 +349,11 @@ TEST_F(UpdateRun, ModestWriteOfAHeldPackGivesUpButStillStartsNimbraOnRunApp) {
   EXPECT_EQ(world.processes.shellOpens.size(), 1u);
 }
 
-TEST_F(UpdateRun, MissingUninstallKeyIsCreatedWithOnlyTheSize) {
+TEST_F(UpdateRun, MissingUninstallKeyIsCreatedWithTheSizeAndThePackVersionForDetection) {
   EXPECT_EQ(Run(), ExitCode::Installed);
-  EXPECT_EQ(world.registry.valueCount(RegistryRoot::LocalMachine, kUninstallKey), 1u);
+  EXPECT_EQ(world.registry.valueCount(RegistryRoot::LocalMachine, kUninstallKey), 2u);
+  EXPECT_TRUE(EstimatedSize());
+  EXPECT_EQ(world.registry.dword(RegistryRoot::LocalMachine, kUninstallKey, "dwix.cok version"), 6u);
 }
 
 TEST_F(UpdateRun, FailedSizeWriteIsNotReported) {
