@@ -58,11 +58,10 @@ std::string UsageText(const InstallerConfiguration& configuration, bool russian)
 }
 
 void ShowUsage(platform::MessageBoxes& boxes, const InstallerConfiguration& configuration, bool cyrillicUi) {
-  constexpr std::uint32_t kStyle = win::kMbOk | win::kMbIconInformation;
   if (cyrillicUi) {
-    boxes.messageBoxEx(UsageText(configuration, true), kRussianTitle, kStyle, win::kLangRussian);
+    boxes.messageBoxEx(UsageText(configuration, true), kRussianTitle, win::kInformationBoxStyle, win::kLangRussian);
   } else {
-    boxes.messageBox(UsageText(configuration, false), kEnglishTitle, kStyle);
+    boxes.messageBox(UsageText(configuration, false), kEnglishTitle, win::kInformationBoxStyle);
   }
 }
 

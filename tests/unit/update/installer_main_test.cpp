@@ -54,7 +54,7 @@ TEST_F(InstallerMain, HelpShowsOnlyTheUsageBoxAndTouchesNoRegistryKey) {
     platform::Platform p = fresh.platform();
     EXPECT_EQ(RunInstaller(p, std::string(kProgram) + word + " log=C:\\help.log"), ExitCode::Installed) << word;
     ASSERT_EQ(fresh.boxes.shown.size(), 1u) << word;
-    EXPECT_EQ(fresh.boxes.shown[0].style, win::kMbOk | win::kMbIconInformation);
+    EXPECT_EQ(fresh.boxes.shown[0].style, win::kInformationBoxStyle);
     EXPECT_EQ(fresh.boxes.shown[0].language, win::kLangRussian);
     EXPECT_FALSE(fresh.registry.keyExists(RegistryRoot::CurrentUser, "Software\\Tarvel\\Nimbra"));
     EXPECT_TRUE(fresh.processes.children.empty());  // no "ver" either

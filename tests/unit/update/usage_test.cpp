@@ -15,7 +15,7 @@ TEST(Usage, EnglishIsOneInformationBoxWithTheWordsAndEveryExitCode) {
   ASSERT_EQ(boxes.shown.size(), 1u);
   const fake::BoxRecord& box = boxes.shown[0];
   EXPECT_EQ(box.function, fake::BoxRecord::Function::MessageBoxA);
-  EXPECT_EQ(box.style, win::kMbOk | win::kMbIconInformation);
+  EXPECT_EQ(box.style, win::kInformationBoxStyle);
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_TRUE(box.text.starts_with("Installs the sound pack dwix.cok (crickets 6) into Nimbra's folder."));
   for (const char* word : {"modest", "runapp", "quiet", "log=PATH", "--help", "\r\n0 - ", "\r\n1602 - ",
