@@ -26,8 +26,8 @@ from harness.installation import NimbraInstallation  # noqa: E402
 from harness.wine import ENGLISH, RUSSIAN, WineSession  # noqa: E402
 
 FOLDER = "C:\\Nimbra\\"
-EXIT_MEANINGS = {0: "installed", 1: "a check failed", 2: "declined", 3: "no administrator rights",
-                 4: "the pack is in use", 5: "the pack could not be written"}
+EXIT_MEANINGS = {0: "installed", 740: "no administrator rights", 1602: "declined", 1603: "failed",
+                 1605: "Nimbra is not installed", 1618: "the pack is in use"}
 
 
 def shown(text):

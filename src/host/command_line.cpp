@@ -11,13 +11,14 @@ bool isSeparator(char c) {
 
 }  // namespace
 
-std::string CommandLineArgument(std::string_view commandLine, int index) {
+std::vector<std::string> CommandLineArguments(std::string_view commandLine) {
   if (auto nul = commandLine.find('\0'); nul != std::string_view::npos) commandLine = commandLine.substr(0, nul);
+  std::vector<std::string> arguments;
   std::size_t at = 0;
-  for (int current = 0; at < commandLine.size(); ++current) {
+  while (true) {
     while (at < commandLine.size() && isSeparator(commandLine[at])) ++at;
-    if (at == commandLine.size()) break;
-    std::string argument;
+    if (at == commandLine.size()) return arguments;
+    std::string& argument = arguments.emplace_back();
     bool quoted = false;
     for (; at < commandLine.size(); ++at) {
       char c = commandLine[at];
@@ -29,9 +30,12 @@ std::string CommandLineArgument(std::string_view commandLine, int index) {
         argument.push_back(c);
       }
     }
-    if (current == index) return argument;
   }
-  return {};
+}
+
+std::string CommandLineArgument(std::string_view commandLine, int index) {
+  std::vector<std::string> arguments = CommandLineArguments(commandLine);
+  return index >= 0 && static_cast<std::size_t>(index) < arguments.size() ? arguments[index] : std::string();
 }
 
 }  // namespace nimbra

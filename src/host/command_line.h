@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/ascii_case.h"
 
@@ -14,5 +15,8 @@ namespace nimbra {
 // they do not, and is itself dropped ("a b"c is the one argument `a bc`; an
 // unclosed group runs to the end). A NUL byte ends the command line.
 std::string CommandLineArgument(std::string_view commandLine, int index);
+
+// Every argument of a command line, split as above; element 0 is the program path.
+std::vector<std::string> CommandLineArguments(std::string_view commandLine);
 
 }  // namespace nimbra

@@ -39,6 +39,12 @@ std::optional<std::string> uninstallEntryFolder(SharedRegistry& registry, std::s
 }  // namespace
 
 bool FindInstallLocations(platform::Platform& platform, Settings& settings, SharedRegistry& registry) {
+  FolderSource source;
+  return FindInstallLocations(platform, settings, registry, source);
+}
+
+bool FindInstallLocations(platform::Platform& platform, Settings& settings, SharedRegistry& registry,
+                          FolderSource& source) {
   std::string programFiles = readMachineString(registry, kSystemKeyBase, "ProgramFilesDir").value_or("");
   AddTrailingBackslash(programFiles);
 
@@ -54,7 +60,11 @@ bool FindInstallLocations(platform::Platform& platform, Settings& settings, Shar
   // The native view wins; the 32-bit view is asked only when the native entry
   // gives no folder. On 32-bit Windows the twin simply does not exist.
   auto folder = uninstallEntryFolder(registry, entryPath);
-  if (!folder) folder = uninstallEntryFolder(registry, Wow6432NodePath(entryPath));
+  source = FolderSource::UninstallEntry;
+  if (!folder) {
+    folder = uninstallEntryFolder(registry, Wow6432NodePath(entryPath));
+    source = folder ? FolderSource::UninstallEntry32 : FolderSource::ProgramFiles;
+  }
   settings.installationFolder = folder ? std::move(*folder) : programFiles + settings.productKey;
   AddTrailingBackslash(settings.installationFolder);
   return true;

@@ -28,6 +28,17 @@ namespace nimbra {
 // were. Leaves no key of the shared registry open.
 bool FindInstallLocations(platform::Platform& platform, Settings& settings, SharedRegistry& registry);
 
+// Where FindInstallLocations took the installation folder from.
+enum class FolderSource {
+  UninstallEntry,         // "UninstallString" in the shared registry's view
+  UninstallEntry32,       // the same in the WOW6432Node twin
+  ProgramFiles,           // "ProgramFilesDir" + product key
+};
+
+// The same, telling where the folder came from (set only on success).
+bool FindInstallLocations(platform::Platform& platform, Settings& settings, SharedRegistry& registry,
+                          FolderSource& source);
+
 // The installation folder named by an "UninstallString": the text up to and
 // including its last backslash that stands before its final character. A
 // value that begins with a quotation mark is first reduced to the text

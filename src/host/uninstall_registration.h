@@ -1,6 +1,12 @@
-// The uninstall entry's record of the installation's size, written by the
-// update run once the pack is in place.
+// What the update run records in Nimbra's uninstall entry once the pack is in
+// place: the installation's size, and the carried pack's version for the
+// detection rules of deployment tools.
 #pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "host/settings.h"
 #include "host/shared_registry.h"
@@ -12,7 +18,17 @@ namespace nimbra {
 // path, never its WOW6432Node twin, in the view of the shared registry),
 // measures the installation folder with GetFolderSizeKB and, unless that is
 // -1, writes it as the REG_DWORD "EstimatedSize" in KiB. Reports nothing.
-// Returns true when the value was written. Leaves no key open.
-bool RecordInstallationSize(platform::Platform& platform, const Settings& settings, SharedRegistry& registry);
+// Returns the size written, nullopt when none was. Leaves no key open.
+std::optional<std::uint32_t> RecordInstallationSize(platform::Platform& platform, const Settings& settings,
+                                                    SharedRegistry& registry);
+
+// The name of the detection value: the pack file name, a blank, "version" ("dwix.cok version").
+std::string PackVersionValueName(std::string_view packFileName);
+
+// Writes the REG_DWORD PackVersionValueName(packFileName) = version into the
+// same key and view as "EstimatedSize", creating the key when absent. True
+// when it was written. Leaves no key open.
+bool RecordPackVersion(const Settings& settings, SharedRegistry& registry, std::string_view packFileName,
+                       std::int32_t version);
 
 }  // namespace nimbra

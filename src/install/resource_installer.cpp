@@ -6,58 +6,59 @@
 #include "install/exclusive_open.h"
 #include "install/temporary_file.h"
 #include "lang/presentation.h"
+#include "platform/codes.h"
 
 namespace nimbra {
 
 namespace {
 
 // Every count is checked: on a full disk WriteFile reports success with fewer
-// bytes than asked, and only a later call fails.
-bool WriteAll(platform::File& file, std::span<const std::byte> bytes) {
+// bytes than asked, and only a later call fails. nullopt when all was
+// written, else the Win32 error (0 when the platform does not say).
+std::optional<std::uint32_t> WriteAll(platform::File& file, std::span<const std::byte> bytes) {
   while (!bytes.empty()) {
     std::span<const std::byte> chunk = bytes.first(std::min(bytes.size(), kInstallWriteChunk));
     std::optional<std::size_t> written = file.write(chunk);
-    if (!written || *written != chunk.size()) return false;
+    if (!written) return 0;
+    if (*written != chunk.size()) return win::kErrorDiskFull;
     bytes = bytes.subspan(chunk.size());
   }
-  return true;
+  return std::nullopt;
 }
 
-// Waits while another process has the target open. A missing target (or any
-// failure that is not a sharing conflict) needs no wait: the creation and the
-// replace below decide about it.
-bool TargetIsFree(platform::FileSystem& files, platform::Clock& clock, std::string_view targetPath) {
+// Everything after the resource was found, without the box. While another
+// process has the target open, the exclusive-open schedule waits for it; a
+// missing target (or any failure that is not a sharing conflict) needs no
+// wait: the creation and the replace below decide about it.
+InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock, std::span<const std::byte> bytes,
+                            std::string_view targetPath) {
   platform::OpenedFile probe = OpenExclusiveWithRetry(files, clock, targetPath, RetryWhen::HeldByAnother);
-  return probe.file || !IsHeldByAnother(probe.error);
-}
-
-// Everything after the resource was found, without the box.
-InstallResult InstallBytes(platform::FileSystem& files, platform::Clock& clock, std::span<const std::byte> bytes,
-                           std::string_view targetPath) {
-  if (!TargetIsFree(files, clock, targetPath)) return InstallResult::InUse;
+  if (!probe.file && IsHeldByAnother(probe.error)) return {InstallResult::InUse, probe.error};
+  probe.file.reset();
 
   CreatedTemporary temporary = CreateTemporaryBeside(files, targetPath);
-  if (!temporary.file) return InstallResult::Failed;
+  if (!temporary.file) return {InstallResult::Failed, temporary.error};
   TemporaryFileGuard guard(files, temporary.path);
   {
     std::unique_ptr<platform::File> file = std::move(temporary.file);
     // Flushed before the replace, so that a crash cannot leave a target that
     // names data never written.
-    if (!WriteAll(*file, bytes) || !file->flush()) return InstallResult::Failed;
+    if (auto error = WriteAll(*file, bytes)) return {InstallResult::Failed, *error};
+    if (!file->flush()) return {InstallResult::Failed, 0};
   }  // closed: a file that is open cannot be moved
 
   std::uint32_t error = files.replaceFile(temporary.path, targetPath);
-  if (error != 0) return IsHeldByAnother(error) ? InstallResult::InUse : InstallResult::Failed;
+  if (error != 0) return {IsHeldByAnother(error) ? InstallResult::InUse : InstallResult::Failed, error};
   guard.release();
-  return InstallResult::Installed;
+  return {InstallResult::Installed, 0};
 }
 
 }  // namespace
 
-InstallResult InstallResourceFile(const platform::Platform& platform, const Settings& settings,
-                                  std::string_view resourceName, std::string_view resourceType,
-                                  std::string_view targetPath) {
-  InstallResult result = InstallResult::Failed;
+InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
+                                   std::string_view resourceName, std::string_view resourceType,
+                                   std::string_view targetPath) {
+  InstallOutcome result{InstallResult::Failed, win::kErrorResourceNameNotFound};
   // A missing resource must not turn into an empty target.
   if (std::optional<std::span<const std::byte>> bytes = platform.resources.find(resourceName, resourceType)) {
     result = InstallBytes(platform.files, platform.clock, *bytes, targetPath);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -18,6 +19,15 @@ enum class InstallResult {
   Failed,     // anything else (no such resource, no folder, full disk, ...); the target is unchanged
 };
 
+struct InstallOutcome {
+  InstallResult result = InstallResult::Failed;
+  // The Win32 error of the step that failed (ERROR_DISK_FULL for a short
+  // write); 0 on success, or when the platform does not say.
+  std::uint32_t error = 0;
+
+  bool operator==(InstallResult other) const { return result == other; }
+};
+
 // Bytes per write call; large single writes can fail on network shares.
 inline constexpr std::size_t kInstallWriteChunk = 1024 * 1024;
 
@@ -26,8 +36,8 @@ inline constexpr std::size_t kInstallWriteChunk = 1024 * 1024;
 // open is waited for on the exclusive-open schedule (17 attempts, 256 ms
 // apart). On any failure the bilingual "Can't install file " + targetPath box
 // is shown once, the target is left as it was and no temporary file remains.
-// Shows nothing on success. The result is for the caller's exit code only.
-InstallResult InstallResourceFile(const platform::Platform& platform, const Settings& settings,
+// Shows nothing on success. The outcome is for the caller's exit code and log only.
+InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
                                   std::string_view resourceName, std::string_view resourceType,
                                   std::string_view targetPath);
 

@@ -16,6 +16,7 @@ inline constexpr std::uint32_t kErrorSharingViolation = 32;
 inline constexpr std::uint32_t kErrorLockViolation = 33;
 inline constexpr std::uint32_t kErrorFileExists = 80;
 inline constexpr std::uint32_t kErrorDiskFull = 112;
+inline constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
 
 // File attributes.
@@ -30,6 +31,7 @@ inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 inline constexpr std::uint32_t kShareNone = 0;
 inline constexpr std::uint32_t kShareRead = 1;
 inline constexpr std::uint32_t kShareWrite = 2;
+inline constexpr std::uint32_t kShareDelete = 4;
 
 // Registry value types and access rights.
 inline constexpr std::uint32_t kRegNone = 0;
@@ -47,13 +49,16 @@ inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
 inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
 
 // Message boxes.
+inline constexpr std::uint32_t kMbOk = 0x00000000;
 inline constexpr std::uint32_t kMbYesNo = 0x00000004;
 inline constexpr std::uint32_t kMbIconError = 0x00000010;
 inline constexpr std::uint32_t kMbIconQuestion = 0x00000020;
+inline constexpr std::uint32_t kMbIconInformation = 0x00000040;
 inline constexpr std::uint32_t kMbTaskModal = 0x00002000;
 inline constexpr std::uint32_t kMbTopMost = 0x00040000;
 inline constexpr std::uint32_t kMbServiceNotification = 0x00200000;
 inline constexpr std::uint32_t kErrorBoxStyle = kMbIconError | kMbServiceNotification;  // 0x200010
+inline constexpr std::uint32_t kInformationBoxStyle = kMbOk | kMbIconInformation;  // 0x40
 inline constexpr std::uint32_t kQuestionBoxStyle =
     kMbYesNo | kMbIconQuestion | kMbTaskModal | kMbTopMost;  // 0x00042024
 inline constexpr int kIdOk = 1;

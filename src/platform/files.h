@@ -68,6 +68,13 @@ class FileSystem {
   virtual std::uint32_t replaceFile(std::string_view source, std::string_view target) = 0;
   // DeleteFileA: false when the file could not be deleted.
   virtual bool deleteFile(std::string_view path) = 0;
+  // A file that the user named for appending text (a log), opened so that an
+  // elevated program writes nowhere else: created when absent (with the
+  // rights its folder passes on), else opened for appending only; refused
+  // (null) when the path reaches another place through a link or a junction,
+  // when the file has other hard links, or when it is not a plain disk file.
+  // Every write goes to the end of the file.
+  virtual std::unique_ptr<File> openForAppend(std::string_view path) = 0;
 };
 
 }  // namespace nimbra::platform

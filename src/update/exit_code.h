@@ -1,17 +1,18 @@
-// The installer's exit codes, fixed and documented (README): a deployment
-// tool or Nimbra itself tells from them how a run ended. A retired value is
-// never reused.
+// The installer's exit codes: those of the Windows Installer, which deployment
+// tools (Intune, Configuration Manager, winget) understand without being told.
+// Several outcomes share 1603 ("any other failure"); the log tells them apart.
+// A value is never given another meaning.
 #pragma once
 
 namespace nimbra {
 
 enum class ExitCode : int {
-  Installed = 0,         // the run reached its end with the pack installed
-  CheckFailed = 1,       // no Nimbra installed, language files unusable, registry not accessible
-  Declined = 2,          // the user answered No to "olderfilever" or "installask"
-  NotAdministrator = 3,  // no administrator rights
-  PackInUse = 4,         // the installed pack could not be opened, or another process held it during the write
-  WriteFailed = 5,       // the pack could not be written for another reason
+  Installed = 0,            // ERROR_SUCCESS: the pack was installed
+  NotAdministrator = 740,   // ERROR_ELEVATION_REQUIRED: no administrator rights
+  Declined = 1602,          // ERROR_INSTALL_USEREXIT: "olderfilever" or "installask" answered No
+  Failed = 1603,            // ERROR_INSTALL_FAILURE: registry, language files, the write, anything unexpected
+  NotInstalled = 1605,      // ERROR_UNKNOWN_PRODUCT: no "nimbra.exe" in the installation folder
+  PackInUse = 1618,         // ERROR_INSTALL_ALREADY_RUNNING: another process holds the pack; retry later
 };
 
 }  // namespace nimbra

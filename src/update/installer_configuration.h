@@ -13,6 +13,7 @@ struct InstallerConfiguration {
   std::string packKey = "crickets";       // catalogue key of the pack's display name
   std::string packFileName = "dwix.cok";  // base name = resource name, extension = resource type
   std::int32_t packVersion = 6;
+  std::string installerVersion = NIMBRA_INSTALLER_VERSION;  // the project's version, for the log
 };
 
 // The carried resource that the pack file name stands for.

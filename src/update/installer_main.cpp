@@ -1,20 +1,55 @@
 #include "update/installer_main.h"
 
+#include <string>
+
 #include "host/startup_settings.h"
 #include "lang/language_files.h"
+#include "update/box_gate.h"
+#include "update/run_options.h"
 #include "update/update_run.h"
+#include "update/usage.h"
 
 namespace nimbra {
 
-ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine,
-                      const InstallerConfiguration& configuration) {
+namespace {
+
+void RecordTheStart(RunLog& log, std::string_view commandLine, const InstallerConfiguration& configuration) {
+  log.record("command line: " + std::string(commandLine));
+  log.record("installer " + configuration.installerVersion + ", carrying " + configuration.packFileName +
+             " (key \"" + configuration.packKey + "\", version " + std::to_string(configuration.packVersion) + ")");
+}
+
+// Start-up, the update run and release, with every box of the run passing the gate.
+ExitCode RunAndRelease(platform::Platform& platform, std::string_view commandLine,
+                       const InstallerConfiguration& configuration, RunLog& log) {
   StartupState state;
   InitStartupSettings(platform, state, commandLine);
   LanguageFiles languages;
-  ExitCode code = RunUpdate(platform, state, languages, configuration);
+  ExitCode code = RunUpdate(platform, state, languages, configuration, log);
   // The language tables go first, then the start-up settings: the reverse of their start.
   languages = LanguageFiles();
   ReleaseStartupSettings(state);
+  return code;
+}
+
+}  // namespace
+
+ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine,
+                      const InstallerConfiguration& configuration) {
+  const RunOptions options = ReadRunOptions(commandLine);
+  if (options.help) {
+    // Decided before start-up: the usage reads nothing else and touches no
+    // registry key. Showing it is the whole, successful run.
+    ShowUsage(platform.boxes, configuration, IsCyrillicUiLcid(platform.system.userDefaultLcid()));
+    return ExitCode::Installed;
+  }
+  RunLog log = options.logPath ? RunLog(platform, *options.logPath) : RunLog();
+  RecordTheStart(log, commandLine, configuration);
+  BoxGate gate(platform.boxes, log, options.quiet);
+  platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
+                           platform.system,   platform.clock, platform.resources};
+  const ExitCode code = RunAndRelease(gated, commandLine, configuration, log);
+  log.record("exit code " + std::to_string(static_cast<int>(code)));
   return code;
 }
 

@@ -5,6 +5,7 @@
 
 #include "install/exclusive_open.h"
 #include "lang/presentation.h"
+#include "platform/codes.h"
 
 namespace nimbra {
 
@@ -20,6 +21,12 @@ std::size_t ReadHeader(platform::File& file, std::span<std::byte> header) {
     filled += *got;
   }
   return filled;
+}
+
+std::int32_t VersionOf(platform::File& file) {
+  std::array<std::byte, kPackHeaderSize> header{};
+  std::size_t filled = ReadHeader(file, header);
+  return PackVersionFromHeader(std::span<const std::byte>(header).first(filled));
 }
 
 }  // namespace
@@ -39,9 +46,15 @@ std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& 
     ShowCatalogueMessage(platform.boxes, settings, catalogue.FormatMessageLines("filecantopen", {path}));
     return std::nullopt;
   }
-  std::array<std::byte, kPackHeaderSize> header{};
-  std::size_t filled = ReadHeader(*opened.file, header);
-  return PackVersionFromHeader(std::span<const std::byte>(header).first(filled));
+  return VersionOf(*opened.file);
+}
+
+PackPeek PeekInstalledPackVersion(platform::FileSystem& files, std::string_view path) {
+  platform::OpenedFile opened = files.openFile(path, platform::FileAccess::Read,
+                                               win::kShareRead | win::kShareWrite | win::kShareDelete,
+                                               platform::FileCreation::OpenExisting);
+  if (!opened.file) return {std::nullopt, opened.error};
+  return {VersionOf(*opened.file), 0};
 }
 
 }  // namespace nimbra

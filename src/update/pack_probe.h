@@ -36,4 +36,13 @@ constexpr bool CarriedPackIsOlder(std::int32_t installedVersion, std::int32_t ca
 std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
                                                       MessageCatalogue& catalogue, const std::string& packPath);
 
+struct PackPeek {
+  std::optional<std::int32_t> version;  // nullopt when the file could not be opened
+  std::uint32_t error = 0;              // the open's Win32 error then (2: no pack installed)
+};
+
+// The installed version for a log, where the run itself does not probe: one
+// open that shares everything, so that it neither waits nor keeps anyone out.
+PackPeek PeekInstalledPackVersion(platform::FileSystem& files, std::string_view path);
+
 }  // namespace nimbra

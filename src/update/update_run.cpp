@@ -24,6 +24,7 @@ struct RunContext {
   Settings& settings;
   SharedRegistry& registry;
   const InstallerConfiguration& configuration;
+  RunLog& log;
 };
 
 void NameTheProduct(Settings& settings, const InstallerConfiguration& configuration) {
@@ -35,17 +36,32 @@ void NameTheProduct(Settings& settings, const InstallerConfiguration& configurat
 
 // "TheLastRunFolder" names the folder Nimbra last ran from; it wins over the
 // uninstall entry. A value that is not a string leaves the folder as found.
-void ApplyLastRunFolder(Settings& settings, SharedRegistry& registry) {
+// True when it named the folder.
+bool ApplyLastRunFolder(Settings& settings, SharedRegistry& registry) {
   auto productKey = OpenProductKey(registry, settings);
   StringRead folder = registry.readString("TheLastRunFolder");
-  if (folder.status != ValueRead::Ok) return;
+  if (folder.status != ValueRead::Ok) return false;
   settings.installationFolder = folder.text;
   AddTrailingBackslash(settings.installationFolder);
+  return true;
+}
+
+std::string_view FolderOrigin(FolderSource source, bool fromLastRunFolder) {
+  if (fromLastRunFolder) return "from \"TheLastRunFolder\"";
+  switch (source) {
+    case FolderSource::UninstallEntry: return "from the uninstall entry";
+    case FolderSource::UninstallEntry32: return "from the uninstall entry in the 32-bit view";
+    case FolderSource::ProgramFiles: break;
+  }
+  return "the program files folder";
 }
 
 bool FindInstallation(RunContext& run) {
-  if (!FindInstallLocations(run.platform, run.settings, run.registry)) return false;
-  ApplyLastRunFolder(run.settings, run.registry);
+  FolderSource source = FolderSource::ProgramFiles;
+  if (!FindInstallLocations(run.platform, run.settings, run.registry, source)) return false;
+  const bool fromLastRunFolder = ApplyLastRunFolder(run.settings, run.registry);
+  run.log.record("installation folder " + run.settings.installationFolder + " (" +
+                 std::string(FolderOrigin(source, fromLastRunFolder)) + ")");
   return true;
 }
 
@@ -63,8 +79,28 @@ bool HasAdministratorRights(RunContext& run, MessageCatalogue& catalogue) {
   return false;
 }
 
-void CloseRunningNimbra(platform::Processes& processes) {
-  if (NimbraIsRunning(processes)) AskNimbraToQuit(processes);
+void CloseRunningNimbra(RunContext& run) {
+  if (!NimbraIsRunning(run.platform.processes)) return;
+  AskNimbraToQuit(run.platform.processes);
+  run.log.record("Nimbra is running: asked it to quit");
+}
+
+void RecordInstalledPack(RunContext& run, std::optional<std::int32_t> version, std::uint32_t error = 0) {
+  if (version) {
+    run.log.record("installed pack version " + std::to_string(*version));
+  } else if (error == win::kErrorFileNotFound || error == win::kErrorPathNotFound) {
+    run.log.record("installed pack: none");
+  } else {
+    run.log.record("installed pack: cannot be opened (error " + std::to_string(error) + ")");
+  }
+}
+
+// The modest run reads no pack; its log still tells which one was there.
+void PeekForTheLog(RunContext& run) {
+  if (!run.log.enabled()) return;
+  PackPeek peek = PeekInstalledPackVersion(run.platform.files,
+                                           run.settings.installationFolder + run.configuration.packFileName);
+  RecordInstalledPack(run, peek.version, peek.error);
 }
 
 // Questions share one look: Yes/No, question icon, task-modal, topmost, in the
@@ -82,13 +118,19 @@ std::string PackTitle(RunContext& run, MessageCatalogue& catalogue) {
 // The questions before the write; nothing is asked in the modest mode. An
 // exit code when the run ends here.
 std::optional<ExitCode> AskToInstall(RunContext& run, MessageCatalogue& catalogue) {
-  if (run.settings.startArgument == "modest") return std::nullopt;
+  if (run.settings.startArgument == "modest") {
+    PeekForTheLog(run);
+    return std::nullopt;
+  }
   const std::string& packFileName = run.configuration.packFileName;
   const std::string packPath = run.settings.installationFolder + packFileName;
-  if (run.platform.files.fileExists(packPath)) {
+  if (!run.platform.files.fileExists(packPath)) {
+    RecordInstalledPack(run, std::nullopt, win::kErrorFileNotFound);
+  } else {
     // The probe's exclusive, retried open is also the wait for a Nimbra that was just asked to quit.
     auto installed = ProbeInstalledPackVersion(run.platform, run.settings, catalogue, packPath);
     if (!installed) return ExitCode::PackInUse;
+    RecordInstalledPack(run, installed);
     if (CarriedPackIsOlder(*installed, run.configuration.packVersion) &&
         !AskYesNo(run, catalogue.GetMessageText("soundquest"),
                   catalogue.FormatMessageLines("olderfilever", {packFileName})))
@@ -101,44 +143,82 @@ std::optional<ExitCode> AskToInstall(RunContext& run, MessageCatalogue& catalogu
   return std::nullopt;
 }
 
+std::string WriteRecord(const std::string& targetPath, const InstallOutcome& outcome) {
+  if (outcome == InstallResult::Installed) return "pack written: " + targetPath;
+  const std::string error = outcome.error != 0 ? "error " + std::to_string(outcome.error) : "error not known";
+  return "pack not written: " + targetPath + " (" +
+         (outcome == InstallResult::InUse ? "in use by another program, " : "") + error + ")";
+}
+
 ExitCode InstallPack(RunContext& run) {
   const PackResource resource = PackResourceOf(run.configuration.packFileName);
   const std::string targetPath = run.settings.installationFolder + run.configuration.packFileName;
-  switch (InstallResourceFile(run.platform, run.settings, resource.name, resource.type, targetPath)) {
+  const InstallOutcome outcome =
+      InstallResourceFile(run.platform, run.settings, resource.name, resource.type, targetPath);
+  run.log.record(WriteRecord(targetPath, outcome));
+  switch (outcome.result) {
     case InstallResult::Installed: return ExitCode::Installed;
     case InstallResult::InUse: return ExitCode::PackInUse;
     case InstallResult::Failed: break;
   }
-  return ExitCode::WriteFailed;
+  return ExitCode::Failed;
+}
+
+// "EstimatedSize" after every write attempt; the pack's version for detection
+// rules only once that pack is in place.
+void RecordInstallation(RunContext& run, bool packWritten) {
+  const auto size = RecordInstallationSize(run.platform, run.settings, run.registry);
+  run.log.record(size ? "\"EstimatedSize\" = " + std::to_string(*size) + " KiB" : "\"EstimatedSize\" not written");
+  if (!packWritten) return;
+  const InstallerConfiguration& carried = run.configuration;
+  const std::string name = "\"" + PackVersionValueName(carried.packFileName) + "\"";
+  run.log.record(RecordPackVersion(run.settings, run.registry, carried.packFileName, carried.packVersion)
+                     ? name + " = " + std::to_string(carried.packVersion)
+                     : name + " not written");
+}
+
+void StartNimbraAndRecord(RunContext& run) {
+  StartNimbra(run.platform.processes, run.settings);
+  run.log.record("Nimbra started through the shell: " + run.settings.installationFolder + run.settings.productKey +
+                 ".exe");
 }
 
 // Starts Nimbra on "runapp" in the modest mode, else when the final question is answered Yes.
 void Finish(RunContext& run, MessageCatalogue& catalogue) {
   if (run.settings.startArgument == "modest") {
-    if (run.settings.finishArgument == "runapp") StartNimbra(run.platform.processes, run.settings);
+    if (run.settings.finishArgument == "runapp") {
+      StartNimbraAndRecord(run);
+    } else {
+      run.log.record("Nimbra not started: argument 2 is not \"runapp\"");
+    }
     return;
   }
   const std::string caption = catalogue.GetMessageText("liveupdatecaption");
   const std::string text =
       catalogue.FormatMessageText("installdone", {caption + " (" + PackTitle(run, catalogue) + ")"}) + "\r\n\r\n" +
       catalogue.GetMessageText("asktorun");
-  if (AskYesNo(run, caption, text)) StartNimbra(run.platform.processes, run.settings);
+  if (AskYesNo(run, caption, text)) {
+    StartNimbraAndRecord(run);
+  } else {
+    run.log.record("Nimbra not started: the final question was not answered Yes");
+  }
 }
 
 }  // namespace
 
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
-                   const InstallerConfiguration& configuration) {
-  RunContext run{platform, state.settings, *state.registry, configuration};
+                   const InstallerConfiguration& configuration, RunLog& log) {
+  RunContext run{platform, state.settings, *state.registry, configuration, log};
   NameTheProduct(run.settings, configuration);
-  if (!FindInstallation(run) || !NimbraIsInstalled(run)) return ExitCode::CheckFailed;
-  if (!LoadLanguageFiles(platform, run.settings, run.registry, languages)) return ExitCode::CheckFailed;
+  if (!FindInstallation(run)) return ExitCode::Failed;
+  if (!NimbraIsInstalled(run)) return ExitCode::NotInstalled;
+  if (!LoadLanguageFiles(platform, run.settings, run.registry, languages)) return ExitCode::Failed;
   MessageCatalogue catalogue(platform, run.settings, languages);
   if (!HasAdministratorRights(run, catalogue)) return ExitCode::NotAdministrator;
-  CloseRunningNimbra(platform.processes);
+  CloseRunningNimbra(run);
   if (auto stopped = AskToInstall(run, catalogue)) return *stopped;
   const ExitCode installed = InstallPack(run);
-  RecordInstallationSize(platform, run.settings, run.registry);
+  RecordInstallation(run, installed == ExitCode::Installed);
   Finish(run, catalogue);
   return installed;
 }

@@ -9,14 +9,20 @@
 #include "platform/platform.h"
 #include "update/exit_code.h"
 #include "update/installer_configuration.h"
+#include "update/run_log.h"
 
 namespace nimbra {
 
 // Runs after InitStartupSettings. Sets the product key, the titles and the
 // pack version text in state.settings, then performs the run. In the modest
 // mode (start argument "modest") nothing is asked; Nimbra is started at the
-// end only when the finish argument is "runapp".
+// end only when the finish argument is "runapp". Records its steps in log:
+// the installation folder and where it came from, the installed pack's
+// version, the write with its Windows error code, "EstimatedSize" and the
+// pack's version value, whether Nimbra was started. Once the pack is written
+// it also records the pack's version in the uninstall entry
+// ("dwix.cok version"), for the detection rules of deployment tools.
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
-                   const InstallerConfiguration& configuration);
+                   const InstallerConfiguration& configuration, RunLog& log);
 
 }  // namespace nimbra

@@ -5,7 +5,7 @@ import unittest
 
 from harness.installation import PACK_NAME, pack_bytes
 from harness.robot import NO, YES
-from harness.update_run import (CHECK_FAILED, DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, UpdateRunTestCase)
+from harness.update_run import (DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, UpdateRunTestCase)
 
 
 class InteractiveRun(UpdateRunTestCase):
@@ -114,7 +114,7 @@ class InstallationFolder(UpdateRunTestCase):
         self.install.create(nimbra=False, pack_version=5)
         self.set_last_run_folder()
         run = self.run_installer(answers=[YES, YES])
-        self.assertEndedNormally(run, CHECK_FAILED)
+        self.assertEndedNormally(run, NOT_INSTALLED)
         self.assertBoxes(run, [self.english_error(NO_NIMBRA_ENGLISH)])
         self.assertNothingWritten(installed_version=5)
         self.assertNimbraNotStarted()

@@ -5,7 +5,7 @@ import os
 import unittest
 
 from harness.robot import NO, OK, YES
-from harness.update_run import INSTALLED, PACK_IN_USE, WRITE_FAILED, UpdateRunTestCase
+from harness.update_run import FAILED, INSTALLED, PACK_IN_USE, UpdateRunTestCase
 
 # How long the substitute keeps the pack after WM_QUIT, as Nimbra does while closing.
 QUIT_DELAY_MS = 700
@@ -41,7 +41,7 @@ class RunningNimbra(UpdateRunTestCase):
         self.assertPackInstalled()
         self.assertNimbraNotStarted()
 
-    def test_pack_held_throughout_a_modest_runapp_run_fails_with_4_and_nimbra_is_still_started(self):
+    def test_pack_held_throughout_a_modest_runapp_run_fails_as_in_use_and_nimbra_is_still_started(self):
         # Long after the run has given up, the substitute still holds the pack;
         # afterwards it is killed rather than waited for.
         nimbra = self.start_nimbra(quit_delay_ms=60000)
@@ -62,7 +62,7 @@ class FailedWrite(UpdateRunTestCase):
         self.install.path(self.carried.file).mkdir()
         self.set_last_run_folder()
         run = self.run_installer(answers=[YES, OK, YES])
-        self.assertEndedNormally(run, WRITE_FAILED)
+        self.assertEndedNormally(run, FAILED)
         self.assertBoxes(run, [self.installask(),
                                self.english_error("Can't install file " + self.install.windows_path(self.carried.file)),
                                self.final_question()])

@@ -185,5 +185,41 @@ TEST_F(FilesTest, FileAndFolderTestsTellFilesFromFolders) {
   EXPECT_FALSE(files_.folderExists(folder_ + "absent"));
 }
 
+// The log's file: created or appended to, never reached through another name.
+TEST_F(FilesTest, AppendFileIsCreatedThenAppendedToAndSharedForReading) {
+  for (const char* line : {"first\r\n", "second\r\n"}) {
+    auto log = files_.openForAppend(folder_ + "pack.log");
+    ASSERT_NE(log, nullptr);
+    auto reader = open("pack.log", FileAccess::Read, win::kShareRead | win::kShareWrite, FileCreation::OpenExisting);
+    EXPECT_NE(reader.file, nullptr);
+    EXPECT_EQ(log->write(bytesOf(line)), std::strlen(line));
+  }
+  EXPECT_EQ(contentOf("pack.log"), "first\r\nsecond\r\n");
+}
+
+TEST_F(FilesTest, AppendFileIsRefusedForAFolderAMissingFolderAndAHardLink) {
+  EXPECT_EQ(files_.openForAppend(folder_), nullptr);
+  EXPECT_EQ(files_.openForAppend(folder_ + "missing\\pack.log"), nullptr);
+  testing::writeWholeFile(folder_ + "system.ini", "[keep]\r\n");
+  ASSERT_TRUE(::CreateHardLinkA((folder_ + "pack.log").c_str(), (folder_ + "system.ini").c_str(), nullptr));
+  EXPECT_EQ(files_.openForAppend(folder_ + "pack.log"), nullptr);
+  EXPECT_EQ(contentOf("system.ini"), "[keep]\r\n");
+}
+
+TEST_F(FilesTest, AppendFileIsRefusedThroughALinkAndWhatTheLinkNamesIsUntouched) {
+  ::CreateDirectoryA((folder_ + "elsewhere").c_str(), nullptr);
+  testing::writeWholeFile(folder_ + "elsewhere\\system.ini", "[keep]\r\n");
+  constexpr DWORD kDirectory = 0x1, kUnprivileged = 0x2;
+  if (!::CreateSymbolicLinkA((folder_ + "logs").c_str(), (folder_ + "elsewhere").c_str(),
+                             kDirectory | kUnprivileged))
+    GTEST_SKIP() << "no symbolic links here: " << ::GetLastError();
+  ::CreateSymbolicLinkA((folder_ + "pack.log").c_str(), (folder_ + "elsewhere\\system.ini").c_str(), kUnprivileged);
+  EXPECT_EQ(files_.openForAppend(folder_ + "logs\\system.ini"), nullptr);
+  EXPECT_EQ(files_.openForAppend(folder_ + "logs\\new.log"), nullptr);
+  EXPECT_EQ(files_.openForAppend(folder_ + "pack.log"), nullptr);
+  EXPECT_EQ(contentOf("elsewhere\\system.ini"), "[keep]\r\n");
+  EXPECT_EQ(::GetFileAttributesA((folder_ + "elsewhere\\new.log").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace
 }  // namespace nimbra::win32

@@ -24,7 +24,7 @@ class InstallResourceUnderWine : public ::testing::Test {
     settings_.englishTitle = "Nimbra update";
   }
 
-  InstallResult install(const std::string& target) {
+  InstallOutcome install(const std::string& target) {
     return InstallResourceFile(world_.platform(), settings_, "dwix", "cok", target);
   }
 

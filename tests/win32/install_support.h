@@ -29,6 +29,7 @@ class CountingClock final : public platform::Clock {
     sleeps.push_back(milliseconds);
     if (afterSleep) afterSleep(static_cast<int>(sleeps.size()));
   }
+  platform::LocalTime localTime() override { return real_.localTime(); }
 
   std::vector<std::uint32_t> sleeps;
   std::function<void(int sleepsSoFar)> afterSleep;

@@ -116,5 +116,11 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{"win10", "6.2.9200 2 1|"}),
     [](const auto& instance) { return std::string(instance.param.first); });
 
+TEST(SystemInfo, AnsiTextBecomesUtf8) {
+  Win32SystemInfo system;  // code page 1252 in this prefix's English locale
+  EXPECT_EQ(system.ansiToUtf8("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(system.ansiToUtf8(""), "");
+}
+
 }  // namespace
 }  // namespace nimbra::win32

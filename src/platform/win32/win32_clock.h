@@ -10,6 +10,7 @@ class Win32Clock final : public platform::Clock {
   std::optional<std::int64_t> performanceCounter() override;
   std::uint32_t tickCount() override;
   void sleep(std::uint32_t milliseconds) override;
+  platform::LocalTime localTime() override;
 };
 
 }  // namespace nimbra::win32

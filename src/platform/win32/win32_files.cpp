@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/win32/c_string.h"
+#include "platform/win32/win32_append_file.h"
 #include "platform/win32/handles.h"
 
 namespace nimbra::win32 {
@@ -111,6 +112,12 @@ std::uint32_t Win32FileSystem::replaceFile(std::string_view source, std::string_
 
 bool Win32FileSystem::deleteFile(std::string_view path) {
   return ::DeleteFileA(cString(path).c_str()) != FALSE;
+}
+
+std::unique_ptr<platform::File> Win32FileSystem::openForAppend(std::string_view path) {
+  UniqueFile handle = OpenForAppendSafely(path);
+  if (!handle) return nullptr;
+  return std::make_unique<Win32File>(std::move(handle));
 }
 
 }  // namespace nimbra::win32

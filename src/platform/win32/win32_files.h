@@ -14,6 +14,7 @@ class Win32FileSystem final : public platform::FileSystem {
   std::vector<platform::DirectoryEntry> listDirectory(std::string_view pattern) override;
   std::uint32_t replaceFile(std::string_view source, std::string_view target) override;
   bool deleteFile(std::string_view path) override;
+  std::unique_ptr<platform::File> openForAppend(std::string_view path) override;
 };
 
 }  // namespace nimbra::win32

@@ -4,7 +4,9 @@
 // windows.h first: shlobj.h relies on its types.
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "platform/win32/c_string.h"
 
@@ -79,6 +81,18 @@ std::string Win32SystemInfo::oemToAnsi(std::string_view text) {
   if (!text.empty())
     ::OemToCharBuffA(text.data(), converted.data(), static_cast<DWORD>(text.size()));
   return converted;
+}
+
+std::string Win32SystemInfo::ansiToUtf8(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF / 3));
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), size);
+  std::string utf8(static_cast<std::size_t>(units) * 3, '\0');
+  const int bytes =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(static_cast<std::size_t>(bytes));
+  return utf8;
 }
 
 bool Win32SystemInfo::isUserAnAdmin() { return ::IsUserAnAdmin() != FALSE; }

@@ -13,8 +13,8 @@ boxes show with the sample language files, and checks of what a run left.
 from .case import InstallerTestCase
 from .installation import PACK_MAGIC, STARTED_LOG
 
-# The installer's exit codes (src/update/exit_code.h).
-INSTALLED, CHECK_FAILED, DECLINED, NOT_ADMINISTRATOR, PACK_IN_USE, WRITE_FAILED = range(6)
+# The installer's exit codes (src/update/exit_code.h), those of the Windows Installer.
+INSTALLED, NOT_ADMINISTRATOR, DECLINED, FAILED, NOT_INSTALLED, PACK_IN_USE = 0, 740, 1602, 1603, 1605, 1618
 
 ENGLISH_TEXTS = {
     "soundquest": "Nimbra sound pack",

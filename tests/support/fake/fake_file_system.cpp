@@ -37,7 +37,8 @@ std::string lastComponent(std::string_view path) {
 
 class FakeFile : public platform::File {
  public:
-  FakeFile(FakeFileSystem& fs, FakeFileSystem::OpenRecord record) : fs_(fs), record_(std::move(record)) {
+  FakeFile(FakeFileSystem& fs, FakeFileSystem::OpenRecord record, bool append = false)
+      : fs_(fs), record_(std::move(record)), append_(append) {
     fs_.open_.push_back(&record_);
   }
   ~FakeFile() override { std::erase(fs_.open_, &record_); }
@@ -65,6 +66,7 @@ class FakeFile : public platform::File {
       *fs_.freeSpace -= n;
     }
     auto& content = fs_.nodes_.at(record_.key).content;
+    if (append_) position_ = content.size();
     if (content.size() < position_ + n) content.resize(position_ + n);
     std::memcpy(content.data() + position_, data.data(), n);
     position_ += n;
@@ -76,6 +78,7 @@ class FakeFile : public platform::File {
  private:
   FakeFileSystem& fs_;
   FakeFileSystem::OpenRecord record_;
+  bool append_;
   std::uint64_t position_ = 0;
 };
 
@@ -226,6 +229,18 @@ platform::OpenedFile FakeFileSystem::openFile(std::string_view path, platform::F
     node.sizeOnly.reset();
   }
   return {std::make_unique<FakeFile>(*this, OpenRecord{k, reads, writes, shareMode}), 0};
+}
+
+std::unique_ptr<platform::File> FakeFileSystem::openForAppend(std::string_view path) {
+  std::string k = key(path);
+  log_.push_back(k + " append");
+  if (faults_.take(Call::FileOpen)) return nullptr;
+  auto parent = nodes_.find(parentKey(k));
+  if (parent == nodes_.end() || !parent->second.folder) return nullptr;
+  auto it = nodes_.find(k);
+  if (it != nodes_.end() && (it->second.folder || clock_.nowMs < it->second.heldUntil)) return nullptr;
+  ensure(path, false);
+  return std::make_unique<FakeFile>(*this, OpenRecord{k, false, true, win::kShareRead}, /*append=*/true);
 }
 
 bool FakeFileSystem::fileExists(std::string_view path) {

@@ -47,7 +47,7 @@ class FakeFileSystem : public platform::FileSystem {
   // Every file and folder below folder (full paths as created), in creation order.
   std::vector<std::string> listTree(std::string_view folder) const;
   int openFiles() const { return static_cast<int>(open_.size()); }
-  // Every openFile call: "<resolved path> <access> share=<n> <creation>".
+  // Every openFile call (openForAppend: "<resolved path> append"): "<resolved path> <access> share=<n> <creation>".
   const std::vector<std::string>& log() const { return log_; }
 
   platform::OpenedFile openFile(std::string_view path, platform::FileAccess access, std::uint32_t shareMode,
@@ -57,6 +57,8 @@ class FakeFileSystem : public platform::FileSystem {
   std::vector<platform::DirectoryEntry> listDirectory(std::string_view pattern) override;
   std::uint32_t replaceFile(std::string_view source, std::string_view target) override;
   bool deleteFile(std::string_view path) override;
+  // Opens or creates the file in a folder that exists; refuses a folder or a held file.
+  std::unique_ptr<platform::File> openForAppend(std::string_view path) override;
 
  private:
   friend class FakeFile;

@@ -45,6 +45,20 @@ class FakeSystemInfo : public platform::SystemInfo {
   std::string oemToAnsi(std::string_view text) override {
     return oemToAnsiTable ? oemToAnsiTable(text) : std::string(text);
   }
+  // Latin-1 as the ANSI code page: each byte becomes the character of that number.
+  std::string ansiToUtf8(std::string_view text) override {
+    std::string utf8;
+    for (char c : text) {
+      auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) {
+        utf8 += c;
+      } else {
+        utf8 += static_cast<char>(0xC0 | (byte >> 6));
+        utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+      }
+    }
+    return utf8;
+  }
   bool isUserAnAdmin() override { return administrator; }
   std::string commandLine() override { return commandLineText; }
 };

@@ -31,7 +31,7 @@ class Registration : public ::testing::Test {
   bool record(std::uint32_t accessMask = win::kKeyAllAccess | win::kKeyWow64_64Key) {
     SharedRegistry registry(world.registry, accessMask);
     platform::Platform platform = world.platform();
-    bool written = RecordInstallationSize(platform, settings, registry);
+    bool written = RecordInstallationSize(platform, settings, registry).has_value();
     EXPECT_FALSE(registry.hasCurrentKey());
     EXPECT_EQ(world.registry.openKeys(), 0);
     return written;
@@ -121,6 +121,18 @@ TEST_F(Registration, On32BitWindowsThePlainPathIsWritten) {
   EXPECT_TRUE(record(win::kKeyAllAccess));
   EXPECT_EQ(estimatedSize(), 4u);
   EXPECT_EQ(estimatedSize(kWowEntry), std::nullopt);
+}
+
+TEST_F(Registration, ThePackVersionGoesBesideTheSizeInTheSameViewUnderThePackFileName) {
+  SharedRegistry registry(world.registry, win::kKeyAllAccess | win::kKeyWow64_64Key);
+  EXPECT_EQ(PackVersionValueName("dwix.cok"), "dwix.cok version");
+  EXPECT_TRUE(RecordPackVersion(settings, registry, "dwix.cok", 6));
+  EXPECT_EQ(world.registry.dword(RegistryRoot::LocalMachine, kEntry, "dwix.cok version"), 6u);
+  EXPECT_EQ(world.registry.valueCount(RegistryRoot::LocalMachine, kWowEntry), 0u);
+  EXPECT_EQ(world.registry.openKeys(), 0);
+  world.faults.failNext(Call::RegistrySetValue);
+  EXPECT_FALSE(RecordPackVersion(settings, registry, "dwix.cok", 7));
+  EXPECT_FALSE(registry.hasCurrentKey());
 }
 
 }  // namespace

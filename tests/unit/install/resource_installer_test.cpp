@@ -33,7 +33,7 @@ class ResourceInstallerTest : public ::testing::Test {
     world.resources.add("DWIX", "COK", kNewPack);
   }
 
-  InstallResult install(std::string_view target = kTarget) {
+  InstallOutcome install(std::string_view target = kTarget) {
     return InstallResourceFile(world.platform(), settings, "dwix", "cok", target);
   }
 
@@ -94,7 +94,9 @@ TEST_F(ResourceInstallerTest, ResourceOfSeveralWriteChunksArrivesWhole) {
 
 TEST_F(ResourceInstallerTest, MissingResourceShowsTheBoxAndLeavesTheTargetUntouched) {
   world.files.addFile(kTarget, kOldPack);
-  EXPECT_EQ(InstallResourceFile(world.platform(), settings, "dwax", "cok", kTarget), InstallResult::Failed);
+  InstallOutcome outcome = InstallResourceFile(world.platform(), settings, "dwax", "cok", kTarget);
+  EXPECT_EQ(outcome, InstallResult::Failed);
+  EXPECT_EQ(outcome.error, win::kErrorResourceNameNotFound);
   expectOneInstallBox();
   EXPECT_EQ(world.files.contents(kTarget), kOldPack);
   EXPECT_EQ(folder(), (std::vector<std::string>{"C:\\Nimbra\\nimbra.exe", kTarget}));
@@ -102,7 +104,9 @@ TEST_F(ResourceInstallerTest, MissingResourceShowsTheBoxAndLeavesTheTargetUntouc
 
 TEST_F(ResourceInstallerTest, MissingFolderShowsTheBoxAndCreatesNothing) {
   const char* target = "C:\\Elsewhere\\dwix.cok";
-  EXPECT_EQ(install(target), InstallResult::Failed);
+  InstallOutcome outcome = install(target);
+  EXPECT_EQ(outcome, InstallResult::Failed);
+  EXPECT_EQ(outcome.error, win::kErrorPathNotFound);
   expectOneInstallBox(target);
   EXPECT_FALSE(world.files.exists("C:\\Elsewhere"));
   EXPECT_TRUE(world.clock.sleeps.empty());
@@ -130,6 +134,7 @@ TEST_F(ResourceInstallerTest, RussianBoxUnderTheCyrillicUi) {
 struct FailurePoint {
   const char* name;
   std::function<void(fake::FakeWorld&)> arrange;
+  std::uint32_t error;  // as the outcome reports it; 0 where the platform does not say
 };
 
 void PrintTo(const FailurePoint& point, std::ostream* out) { *out << point.name; }
@@ -151,20 +156,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The first open is the check that no one holds the target; the second creates the temporary file.
         FailurePoint{"TemporaryFileCannotBeCreated",
-                     [](fake::FakeWorld& w) { w.faults.failNext(Call::FileOpen, win::kErrorAccessDenied, 1); }},
-        FailurePoint{"DiskFullGivesAShortWrite", [](fake::FakeWorld& w) { w.files.freeSpace = 7; }},
+                     [](fake::FakeWorld& w) { w.faults.failNext(Call::FileOpen, win::kErrorAccessDenied, 1); },
+                     win::kErrorAccessDenied},
+        FailurePoint{"DiskFullGivesAShortWrite", [](fake::FakeWorld& w) { w.files.freeSpace = 7; }, win::kErrorDiskFull},
         FailurePoint{"DiskFullInALaterChunk",
                      [](fake::FakeWorld& w) {
                        w.resources.add("DWIX", "COK", std::string(kInstallWriteChunk + 100, 'x'));
                        w.files.freeSpace = kInstallWriteChunk + 10;
-                     }},
-        FailurePoint{"WriteFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileWrite, win::kErrorDiskFull); }},
-        FailurePoint{"FlushFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileFlush); }},
-        FailurePoint{"ReplaceFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileReplace); }},
+                     },
+                     win::kErrorDiskFull},
+        FailurePoint{"WriteFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileWrite, win::kErrorDiskFull); }, 0},
+        FailurePoint{"FlushFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileFlush); }, 0},
+        FailurePoint{"ReplaceFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileReplace); },
+                     win::kErrorAccessDenied},
         FailurePoint{"TargetIsReadOnly",
                      [](fake::FakeWorld& w) {
                        w.files.setAttributes(kTarget, win::kAttributeReadOnly | win::kAttributeArchive);
-                     }}),
+                     },
+                     win::kErrorAccessDenied}),
     [](const ::testing::TestParamInfo<FailurePoint>& point) { return std::string(point.param.name); });
 
 TEST_F(ResourceInstallerTest, TargetHeldForTwoAttemptsIsWrittenAfterTwoSleeps) {
@@ -182,7 +191,9 @@ TEST_F(ResourceInstallerTest, TargetHeldForTwoAttemptsIsWrittenAfterTwoSleeps) {
 TEST_F(ResourceInstallerTest, TargetHeldThroughoutIsInUseAfterSeventeenAttempts) {
   world.files.addFile(kTarget, kOldPack);
   world.files.holdOpen(kTarget);
-  EXPECT_EQ(install(), InstallResult::InUse);
+  InstallOutcome outcome = install();
+  EXPECT_EQ(outcome, InstallResult::InUse);
+  EXPECT_EQ(outcome.error, win::kErrorSharingViolation);
   EXPECT_EQ(world.clock.sleeps, std::vector<std::uint32_t>(17, 256));
   EXPECT_EQ(world.files.log().size(), 17u);  // the exclusive opens only: nothing was written
   expectOneInstallBox();
@@ -192,7 +203,9 @@ TEST_F(ResourceInstallerTest, TargetHeldThroughoutIsInUseAfterSeventeenAttempts)
 TEST_F(ResourceInstallerTest, TargetTakenBetweenTheWaitAndTheReplaceIsInUse) {
   world.files.addFile(kTarget, kOldPack);
   world.faults.failNext(Call::FileReplace, win::kErrorSharingViolation);
-  EXPECT_EQ(install(), InstallResult::InUse);
+  InstallOutcome outcome = install();
+  EXPECT_EQ(outcome, InstallResult::InUse);
+  EXPECT_EQ(outcome.error, win::kErrorSharingViolation);
   expectOneInstallBox();
   EXPECT_EQ(world.files.contents(kTarget), kOldPack);
   EXPECT_EQ(folder(), (std::vector<std::string>{"C:\\Nimbra\\nimbra.exe", kTarget}));

@@ -45,5 +45,73 @@ TEST_F(InstallerMain, WithoutArgumentsTheRunIsInteractive) {
   EXPECT_FALSE(world.files.exists("C:\\Program Files\\Nimbra\\dwix.cok"));
 }
 
+constexpr char kProgram[] = "\"C:\\Users\\me\\Downloads\\nimbra-pack-update.exe\" ";
+
+TEST_F(InstallerMain, HelpShowsOnlyTheUsageBoxAndTouchesNoRegistryKey) {
+  for (const char* word : {"/?", "-?", "/help", "-h", "--help"}) {
+    fake::FakeWorld fresh;
+    fresh.system.lcid = 1049;  // Cyrillic UI: the Russian usage
+    platform::Platform p = fresh.platform();
+    EXPECT_EQ(RunInstaller(p, std::string(kProgram) + word + " log=C:\\help.log"), ExitCode::Installed) << word;
+    ASSERT_EQ(fresh.boxes.shown.size(), 1u) << word;
+    EXPECT_EQ(fresh.boxes.shown[0].style, win::kInformationBoxStyle);
+    EXPECT_EQ(fresh.boxes.shown[0].language, win::kLangRussian);
+    EXPECT_FALSE(fresh.registry.keyExists(RegistryRoot::CurrentUser, "Software\\Tarvel\\Nimbra"));
+    EXPECT_TRUE(fresh.processes.children.empty());  // no "ver" either
+    EXPECT_TRUE(fresh.files.log().empty());
+  }
+}
+
+TEST_F(InstallerMain, QuietEndsEveryFailureWithItsCodeAndNoBox) {
+  world.files.addFile("C:\\Program Files\\Nimbra\\dwix.cok", "dwix\x25");
+  world.files.holdOpen("C:\\Program Files\\Nimbra\\dwix.cok");
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest runapp QUIET"), ExitCode::PackInUse);
+  world.system.administrator = false;
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest quiet"), ExitCode::NotAdministrator);
+  world.files.remove("C:\\Program Files\\Nimbra\\nimbra.exe");
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest x quiet"), ExitCode::NotInstalled);
+  EXPECT_TRUE(world.boxes.shown.empty());
+  // Without "quiet" the modest run shows its error as specified.
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest"), ExitCode::NotInstalled);
+  EXPECT_EQ(world.boxes.shown.size(), 1u);
+}
+
+TEST_F(InstallerMain, TheLogTellsASuccessfulRunStepByStep) {
+  world.files.addFolder("C:\\Logs");
+  world.files.addFile("C:\\Program Files\\Nimbra\\dwix.cok", "dwix\x25");
+  const std::string commandLine = std::string(kProgram) + "modest runapp quiet \"log=C:\\Logs\\pack.log\"";
+  EXPECT_EQ(RunInstaller(platform, commandLine), ExitCode::Installed);
+  const std::string prefix = "2026-12-08T11:47:26.000+01:00 ";
+  EXPECT_EQ(world.files.contents("C:\\Logs\\pack.log"),
+            prefix + "command line: " + commandLine + "\r\n" +
+            prefix + "installer " NIMBRA_INSTALLER_VERSION ", carrying dwix.cok (key \"crickets\", version 6)\r\n" +
+            prefix + "installation folder C:\\Program Files\\Nimbra\\ (the program files folder)\r\n" +
+            prefix + "installed pack version 5\r\n" +
+            prefix + "pack written: C:\\Program Files\\Nimbra\\dwix.cok\r\n" +
+            prefix + "\"EstimatedSize\" = 0 KiB\r\n" +
+            prefix + "\"dwix.cok version\" = 6\r\n" +
+            prefix + "Nimbra started through the shell: C:\\Program Files\\Nimbra\\Nimbra.exe\r\n" +
+            prefix + "exit code 0\r\n");
+  EXPECT_EQ(world.registry.dword(RegistryRoot::LocalMachine,
+                                 "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbra",
+                                 "dwix.cok version"),
+            6u);
+}
+
+TEST_F(InstallerMain, TheLogOfAFailedWriteHasItsErrorTheUnshownBoxAndNoPackVersion) {
+  world.files.addFile("C:\\Program Files\\Nimbra\\dwix.cok", "dwix\x25");
+  world.files.holdOpen("C:\\Program Files\\Nimbra\\dwix.cok");
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest quiet log=C:\\pack.log"), ExitCode::PackInUse);
+  const std::string log = world.files.contents("C:\\pack.log").value_or("");
+  for (const char* line :
+       {" installed pack: cannot be opened (error 32)\r\n",
+        " pack not written: C:\\Program Files\\Nimbra\\dwix.cok (in use by another program, error 32)\r\n",
+        " error \"Nimbra update\": Can't install file C:\\Program Files\\Nimbra\\dwix.cok (quiet: not shown)\r\n",
+        " Nimbra not started: argument 2 is not \"runapp\"\r\n", "+01:00 exit code 1618\r\n"})
+    EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+  EXPECT_EQ(log.find("dwix.cok version"), std::string::npos);
+  EXPECT_TRUE(world.boxes.shown.empty());
+}
+
 }  // namespace
 }  // namespace nimbra

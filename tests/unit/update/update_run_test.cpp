@@ -48,7 +48,7 @@ class UpdateRun : public ::testing::Test {
     state.settings.userLcid = 1033;
   }
 
-  ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}); }
+  ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}, log); }
 
   void Modest(std::string_view second = "") {
     StoreCommandLineArguments(state.settings,
@@ -75,6 +75,7 @@ class UpdateRun : public ::testing::Test {
   platform::Platform platform = world.platform();
   StartupState state;
   LanguageFiles languages;
+  RunLog log;
   const std::string carried = Pack('\x26', 5000);
 };
 
@@ -221,7 +222,7 @@ TEST_F(UpdateRun, WithoutLastRunFolderTheFoundFolderIsUsedAndTheProductKeyIsCrea
 
 TEST_F(UpdateRun, MissingNimbraShowsOnlyTheBuiltInErrorAndTouchesNothingElse) {
   world.files.remove(std::string(kFolder) + "nimbra.exe");
-  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  EXPECT_EQ(Run(), ExitCode::NotInstalled);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
   EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
@@ -236,7 +237,7 @@ TEST_F(UpdateRun, MissingNimbraShowsOnlyTheBuiltInErrorAndTouchesNothingElse) {
 TEST_F(UpdateRun, MissingNimbraUnderCyrillicUiIsReportedInRussianUnderTheRussianTitle) {
   world.files.remove(std::string(kFolder) + "nimbra.exe");
   state.settings.cyrillicUi = true;
-  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  EXPECT_EQ(Run(), ExitCode::NotInstalled);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
   EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
@@ -248,7 +249,7 @@ TEST_F(UpdateRun, MissingNimbraUnderCyrillicUiIsReportedInRussianUnderTheRussian
 
 TEST_F(UpdateRun, UnusableLanguageFilesEndTheRunBeforeAnyQuestion) {
   world.files.remove(std::string(kFolder) + "language\\english.lng");
-  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  EXPECT_EQ(Run(), ExitCode::Failed);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].text, "Can't work with no english.lng file!\r\nPlease reinstall the program.");
   EXPECT_TRUE(world.processes.mappingProbes.empty());
@@ -258,7 +259,7 @@ TEST_F(UpdateRun, UnreadableRegistryEndsTheRunAtOnce) {
   world.registry.setValue(RegistryRoot::CurrentUser,
                           "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Startup",
                           {win::kRegBinary, "\x01\x02"});
-  EXPECT_EQ(Run(), ExitCode::CheckFailed);
+  EXPECT_EQ(Run(), ExitCode::Failed);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].text, "No access to system registry");
   EXPECT_FALSE(LanguageFilesTouched());
@@ -328,11 +329,12 @@ TEST_F(UpdateRun, PackHeldThroughoutTheProbeEndsTheRunWithFileCantOpen) {
 TEST_F(UpdateRun, FailedWriteStillRecordsTheSizeAndAsksTheFinalQuestion) {
   world.files.addFile(kPack, Pack('\x25'));
   world.faults.failAlways(fake::Call::FileReplace, win::kErrorAccessDenied);
-  EXPECT_EQ(Run(), ExitCode::WriteFailed);
+  EXPECT_EQ(Run(), ExitCode::Failed);
   EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra update", "Nimbra LiveUpdate"}));
   EXPECT_EQ(world.boxes.shown[1].text, "Can't install file C:\\Program Files\\Nimbra\\dwix.cok");
   EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
   EXPECT_TRUE(EstimatedSize().has_value());
+  EXPECT_FALSE(world.registry.dword(RegistryRoot::LocalMachine, kUninstallKey, "dwix.cok version"));
   EXPECT_EQ(world.processes.shellOpens.size(), 1u);
 }
 
@@ -347,9 +349,11 @@ TEST_F(UpdateRun, ModestWriteOfAHeldPackGivesUpButStillStartsNimbraOnRunApp) {
   EXPECT_EQ(world.processes.shellOpens.size(), 1u);
 }
 
-TEST_F(UpdateRun, MissingUninstallKeyIsCreatedWithOnlyTheSize) {
+TEST_F(UpdateRun, MissingUninstallKeyIsCreatedWithTheSizeAndThePackVersionForDetection) {
   EXPECT_EQ(Run(), ExitCode::Installed);
-  EXPECT_EQ(world.registry.valueCount(RegistryRoot::LocalMachine, kUninstallKey), 1u);
+  EXPECT_EQ(world.registry.valueCount(RegistryRoot::LocalMachine, kUninstallKey), 2u);
+  EXPECT_TRUE(EstimatedSize());
+  EXPECT_EQ(world.registry.dword(RegistryRoot::LocalMachine, kUninstallKey, "dwix.cok version"), 6u);
 }
 
 TEST_F(UpdateRun, FailedSizeWriteIsNotReported) {

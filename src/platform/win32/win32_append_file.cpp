@@ -1,0 +1,92 @@
+#include "platform/win32/win32_append_file.h"
+
+#include <optional>
+#include <string>
+
+#include "platform/win32/c_string.h"
+
+namespace nimbra::win32 {
+namespace {
+
+// Vista and later; looked up at run time so that the installer still starts
+// where they are missing (the path check is then skipped).
+template <typename Function>
+Function Kernel32Function(const char* name) {
+  HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
+  // Through void(*)(): GCC accepts that as a match for any function type.
+  return kernel32 ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel32, name)))
+                  : nullptr;
+}
+
+UniqueFile Open(const std::string& path, DWORD access, DWORD creation) {
+  // The reparse flag opens a link itself instead of what it points to; the
+  // link is then refused by its attributes.
+  return UniqueFile(::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// The path as Windows resolves it without looking at the disk, then with its
+// short (8.3) names made long, so that it compares with a final path.
+std::optional<std::string> LongFullPath(const std::string& path) {
+  char full[MAX_PATH * 4];
+  DWORD length = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return std::nullopt;
+  char longPath[MAX_PATH * 4];
+  length = ::GetLongPathNameA(full, longPath, sizeof longPath);
+  if (length == 0 || length >= sizeof longPath) return std::nullopt;
+  return std::string(longPath, length);
+}
+
+// Where the open file really is: its final path with "\\?\" or "\\?\UNC\" made plain.
+std::optional<std::string> FinalPath(HANDLE file) {
+  using GetFinalPath = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+  static const auto getFinalPath = Kernel32Function<GetFinalPath>("GetFinalPathNameByHandleA");
+  if (!getFinalPath) return std::nullopt;
+  char path[MAX_PATH * 4];
+  DWORD length = getFinalPath(file, path, sizeof path, 0 /* FILE_NAME_NORMALIZED | VOLUME_NAME_DOS */);
+  if (length == 0 || length >= sizeof path) return std::string();  // differs from every path
+  std::string text(path, length);
+  if (text.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + text.substr(8);
+  if (text.rfind("\\\\?\\", 0) == 0) return text.substr(4);
+  return text;
+}
+
+bool IsThePlainFileNamed(HANDLE file, const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info)) return false;
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return false;
+  if (info.nNumberOfLinks != 1) return false;
+  std::optional<std::string> final = FinalPath(file);
+  if (!final) return true;  // no way to ask: the checks above must do
+  std::optional<std::string> asked = LongFullPath(path);
+  return asked && ::lstrcmpiA(asked->c_str(), final->c_str()) == 0;
+}
+
+void DeleteByHandle(HANDLE file) {
+  using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+  static const auto setInformation = Kernel32Function<SetInformation>("SetFileInformationByHandle");
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (setInformation) setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+}  // namespace
+
+UniqueFile OpenForAppendSafely(std::string_view pathView) {
+  const std::string path = cString(pathView);
+  constexpr DWORD kAppend = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+  UniqueFile file = Open(path, kAppend, OPEN_EXISTING);
+  bool created = false;
+  if (!file && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+    // Created with the rights the folder passes on, as any file the user
+    // makes there; DELETE only to take it back if it is not where it was asked.
+    file = Open(path, kAppend | DELETE, CREATE_NEW);
+    created = static_cast<bool>(file);
+  }
+  if (file && !IsThePlainFileNamed(file.get(), path)) {
+    if (created) DeleteByHandle(file.get());
+    return UniqueFile();
+  }
+  return file;
+}
+
+}  // namespace nimbra::win32

@@ -1,0 +1,57 @@
+#include "update/box_gate.h"
+
+#include <string>
+
+#include "platform/codes.h"
+
+namespace nimbra {
+
+namespace {
+
+constexpr std::uint32_t kButtonsMask = 0x0F;  // MB_OK, MB_YESNO, ... in the low four bits
+
+bool IsQuestion(std::uint32_t style) { return (style & kButtonsMask) == win::kMbYesNo; }
+
+std::string AnswerName(int answer) {
+  switch (answer) {
+    case win::kIdYes: return "Yes";
+    case win::kIdNo: return "No";
+    case win::kIdOk: return "OK";
+    case 0: return "none (the box could not be shown)";
+  }
+  return "button " + std::to_string(answer);
+}
+
+std::string BoxKind(std::uint32_t style) {
+  if (IsQuestion(style)) return "question";
+  return (style & win::kMbIconError) != 0 ? "error" : "message";
+}
+
+}  // namespace
+
+template <typename Show>
+int BoxGate::pass(std::string_view text, std::string_view caption, std::uint32_t style, Show show) {
+  const bool question = IsQuestion(style);
+  const std::string said = BoxKind(style) + " \"" + std::string(caption) + "\": " + std::string(text);
+  if (quiet_) {
+    log_.record(said + (question ? " -> No (quiet: not shown)" : " (quiet: not shown)"));
+    return question ? win::kIdNo : win::kIdOk;
+  }
+  // An error is recorded before it is shown: a run ended while its box is
+  // still open has logged it all the same.
+  if (!question) log_.record(said);
+  const int answer = show();
+  if (question) log_.record(said + " -> " + AnswerName(answer));
+  return answer;
+}
+
+int BoxGate::messageBox(std::string_view text, std::string_view caption, std::uint32_t style) {
+  return pass(text, caption, style, [&] { return boxes_.messageBox(text, caption, style); });
+}
+
+int BoxGate::messageBoxEx(std::string_view text, std::string_view caption, std::uint32_t style,
+                          std::uint16_t language) {
+  return pass(text, caption, style, [&] { return boxes_.messageBoxEx(text, caption, style, language); });
+}
+
+}  // namespace nimbra

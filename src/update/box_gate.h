@@ -1,0 +1,32 @@
+// The one place that decides whether a box of the run is shown. Every part of
+// the run shows its boxes through the platform it is given; the entry gives
+// it this gate in front of the real boxes. A quiet run shows none: a question
+// gets No, any other box OK, as if the person had taken the safe choice. With
+// a log, each question is recorded with its answer and each error with its text.
+#pragma once
+
+#include <string_view>
+
+#include "platform/message_boxes.h"
+#include "update/run_log.h"
+
+namespace nimbra {
+
+class BoxGate : public platform::MessageBoxes {
+ public:
+  BoxGate(platform::MessageBoxes& boxes, RunLog& log, bool quiet) : boxes_(boxes), log_(log), quiet_(quiet) {}
+
+  int messageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
+  int messageBoxEx(std::string_view text, std::string_view caption, std::uint32_t style,
+                   std::uint16_t language) override;
+
+ private:
+  template <typename Show>
+  int pass(std::string_view text, std::string_view caption, std::uint32_t style, Show show);
+
+  platform::MessageBoxes& boxes_;
+  RunLog& log_;
+  bool quiet_;
+};
+
+}  // namespace nimbra

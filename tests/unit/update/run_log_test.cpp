@@ -1,0 +1,71 @@
+// The log's line format and its writer on the fake world.
+#include "update/run_log.h"
+
+#include <gtest/gtest.h>
+
+#include "fake/fake_world.h"
+#include "update/log_line.h"
+
+namespace nimbra {
+namespace {
+
+TEST(IsoTimestamp, IsLocalTimeToTheMillisecondWithItsDistanceFromUtc) {
+  EXPECT_EQ(IsoTimestamp({2026, 12, 8, 11, 47, 26, 412, 60}), "2026-12-08T11:47:26.412+01:00");
+  EXPECT_EQ(IsoTimestamp({2026, 1, 2, 3, 4, 5, 6, 0}), "2026-01-02T03:04:05.006+00:00");
+  EXPECT_EQ(IsoTimestamp({2026, 7, 1, 23, 59, 59, 999, -(9 * 60 + 30)}), "2026-07-01T23:59:59.999-09:30");
+}
+
+TEST(OneLogLine, LineBreaksAndControlCharactersNeverSplitARecord) {
+  EXPECT_EQ(OneLogLine("a\r\nb\rc\nd"), "a | b | c | d");
+  EXPECT_EQ(OneLogLine("a\tb\x01" "c\x7F"), "a b c ");
+  EXPECT_EQ(OneLogLine("caf\xC3\xA9 \xFF"), "caf\xC3\xA9 \xFF");
+}
+
+TEST(OneLogLine, ALongRecordIsCutAtACharacterBoundaryAndMarked) {
+  EXPECT_EQ(OneLogLine(std::string(kLogTextLimit, 'a')), std::string(kLogTextLimit, 'a'));
+  std::string cyrillic;
+  for (int i = 0; i < 3000; ++i) cyrillic += "\xD0\xAF";  // "Я" in UTF-8
+  std::string line = OneLogLine("x" + cyrillic);
+  EXPECT_LE(line.size(), kLogTextLimit);
+  ASSERT_TRUE(line.ends_with("..."));
+  EXPECT_EQ(line.size() % 2, 0u);  // "x", whole two-byte characters, "..."
+  EXPECT_EQ(OneLogLine(std::string(5000, '\n')).size(), kLogTextLimit);
+}
+
+class RunLogOnFakes : public ::testing::Test {
+ protected:
+  RunLogOnFakes() { world.files.addFolder("C:\\Logs"); }
+  fake::FakeWorld world;
+  platform::Platform platform = world.platform();
+};
+
+TEST_F(RunLogOnFakes, AppendsUtf8LinesWithTheInjectedTime) {
+  world.files.addFile("C:\\Logs\\pack.log", "earlier run\r\n");
+  RunLog log(platform, "C:\\Logs\\pack.log");
+  ASSERT_TRUE(log.enabled());
+  log.record("folder C:\\Caf\xE9\\");
+  world.clock.sleep(4352);
+  log.record("exit code 1618");
+  EXPECT_EQ(world.files.contents("C:\\Logs\\pack.log"),
+            "earlier run\r\n"
+            "2026-12-08T11:47:26.000+01:00 folder C:\\Caf\xC3\xA9\\\r\n"
+            "2026-12-08T11:47:30.352+01:00 exit code 1618\r\n");
+}
+
+TEST_F(RunLogOnFakes, ALogThatCannotBeOpenedRecordsNothingAndCreatesNothing) {
+  RunLog missingFolder(platform, "C:\\NoSuchFolder\\pack.log");
+  world.files.addFolder("C:\\Logs\\folder.log");
+  RunLog aFolder(platform, "C:\\Logs\\folder.log");
+  world.faults.failNext(fake::Call::FileOpen, 5);
+  RunLog denied(platform, "C:\\Logs\\denied.log");
+  for (RunLog* log : {&missingFolder, &aFolder, &denied}) {
+    EXPECT_FALSE(log->enabled());
+    log->record("nothing");
+  }
+  EXPECT_EQ(world.files.listTree("C:\\Logs"), std::vector<std::string>{"C:\\Logs\\folder.log"});
+  RunLog none;
+  none.record("nowhere");
+}
+
+}  // namespace
+}  // namespace nimbra
