@@ -117,7 +117,7 @@ def loaded_dlls(session, installer_path, install):
     """The DLLs one silent update loads, in its own process."""
     install.write_pack(5)
     completed = session.run(installer_path, ["modest"], extra_env={"WINEDEBUG": wine.LOADDLL_DEBUG})
-    return wine.loaded_dlls(completed.stderr)
+    return wine.loaded_dlls(completed.stderr, installer_path)
 
 
 def main():

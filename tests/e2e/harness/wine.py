@@ -42,15 +42,15 @@ LOADDLL_DEBUG = "-all,+pid,+loaddll"
 _LOADED = re.compile(rb'^([0-9a-f]+):[0-9a-f]+:trace:loaddll:\w+ Loaded L"([^"]+)"', re.MULTILINE)
 
 
-def loaded_dlls(stderr):
-    """The DLLs that the first process of a run under LOADDLL_DEBUG loaded, in
-    order: lower-case file names ("kernel32.dll"). Its children's are left out."""
-    loads = _LOADED.findall(stderr)
-    if not loads:
-        return []
-    first = loads[0][0]
-    return [path.decode("utf-8", "replace").replace("\\\\", "\\").rsplit("\\", 1)[-1].lower()
-            for pid, path in loads if pid == first]
+def loaded_dlls(stderr, program):
+    """The DLLs that program (its path or file name) loaded in a run under
+    LOADDLL_DEBUG, in order, as lower-case file names ("kernel32.dll"). The
+    loads of other processes (its children, Wine's services) are left out."""
+    loads = [(pid, path.decode("utf-8", "replace").replace("\\\\", "\\").rsplit("\\", 1)[-1].lower())
+             for pid, path in _LOADED.findall(stderr)]
+    name = PureWindowsPath(str(program)).name.lower()
+    own = next((pid for pid, loaded in loads if loaded == name), None)
+    return [loaded for pid, loaded in loads if pid == own and loaded != name]
 
 
 class Completed:
