@@ -30,23 +30,24 @@ std::string systemFolder() {
   return lowerCase(std::string(folder, ::GetSystemDirectoryA(folder, sizeof folder)));
 }
 
-TEST(SystemLibrary, BothRoutesLoadFromTheSystemFolder) {
-  for (const auto load : {&LoadFromSystemFolderBySearchFlag, &LoadFromSystemFolderByPath}) {
-    const UniqueModule shell32(load("shell32.dll"));
-    ASSERT_TRUE(shell32.valid());
+TEST(SystemLibrary, BothWaysLoadFromTheSystemFolder) {
+  for (const bool withSearchFlags : {true, false}) {
+    const UniqueModule shell32(LoadFromSystemFolder("shell32.dll", withSearchFlags));
+    ASSERT_TRUE(shell32.valid()) << withSearchFlags;
     EXPECT_EQ(folderOf(shell32.get()), systemFolder());
   }
 }
 
-TEST(SystemLibrary, DllBesideTheProgramIsNotLoadedByEitherRoute) {
-  // The ordinary search order finds it: the planted file is really there.
-  const UniqueModule searched(::LoadLibraryA(kPlanted));
-  ASSERT_TRUE(searched.valid());
-  EXPECT_FALSE(UniqueModule(LoadFromSystemFolderBySearchFlag(kPlanted)).valid());
-  EXPECT_FALSE(UniqueModule(LoadFromSystemFolderByPath(kPlanted)).valid());
+TEST(SystemLibrary, DllBesideTheProgramIsNotLoadedEvenWhenAlreadyLoaded) {
   const SystemLibrary planted(kPlanted);
   EXPECT_FALSE(planted.loaded());
   EXPECT_EQ(planted.procedure<int()>("plantedMarker"), nullptr);
+  // The search order finds it (the file is really there); a module of that
+  // name already loaded would answer a bare name, but not a full path.
+  const UniqueModule searched(::LoadLibraryA(kPlanted));
+  ASSERT_TRUE(searched.valid());
+  for (const bool withSearchFlags : {true, false})
+    EXPECT_FALSE(UniqueModule(LoadFromSystemFolder(kPlanted, withSearchFlags)).valid()) << withSearchFlags;
 }
 
 TEST(SystemLibrary, ProcedureIsTypedByTheSdkDeclarationAndNullWhenMissing) {
@@ -59,15 +60,16 @@ TEST(SystemLibrary, ProcedureIsTypedByTheSdkDeclarationAndNullWhenMissing) {
 }
 
 TEST(SystemLibrary, OnDemandLibraryLoadsAtFirstUseAndFreesWithTheObject) {
-  // version.dll: a system DLL that nothing in this program loads.
-  if (::GetModuleHandleA("version.dll") != nullptr) GTEST_SKIP() << "version.dll is loaded already";
+  // wtsapi32.dll: a system DLL that nothing in this program loads.
+  constexpr const char* kName = "wtsapi32.dll";
+  if (::GetModuleHandleA(kName) != nullptr) GTEST_SKIP() << kName << " is loaded already";
   {
-    OnDemandLibrary version("version.dll");
-    EXPECT_EQ(::GetModuleHandleA("version.dll"), nullptr);
-    ASSERT_TRUE(version.get().loaded());
-    EXPECT_EQ(::GetModuleHandleA("version.dll"), version.get().module());
+    OnDemandLibrary library(kName);
+    EXPECT_EQ(::GetModuleHandleA(kName), nullptr);
+    ASSERT_TRUE(library.get().loaded());
+    EXPECT_EQ(::GetModuleHandleA(kName), library.get().module());
   }
-  EXPECT_EQ(::GetModuleHandleA("version.dll"), nullptr);
+  EXPECT_EQ(::GetModuleHandleA(kName), nullptr);
 }
 
 }  // namespace

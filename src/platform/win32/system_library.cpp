@@ -18,22 +18,15 @@ bool searchFlagsKnown() {
 
 }  // namespace
 
-HMODULE LoadFromSystemFolderBySearchFlag(const char* fileName) {
-  return ::LoadLibraryExA(fileName, nullptr, kLoadLibrarySearchSystem32);
-}
-
-HMODULE LoadFromSystemFolderByPath(const char* fileName) {
+HMODULE LoadFromSystemFolder(const char* fileName, bool withSearchFlags) {
   char folder[MAX_PATH];
   const UINT length = ::GetSystemDirectoryA(folder, sizeof folder);
   if (length == 0 || length >= sizeof folder) return nullptr;
   const std::string path = std::string(folder, length) + '\\' + fileName;
-  // With a full path, the altered search order looks for the DLL's own
-  // imports in its folder first: the system folder again.
-  return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return ::LoadLibraryExA(path.c_str(), nullptr,
+                          withSearchFlags ? kLoadLibrarySearchSystem32 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-SystemLibrary::SystemLibrary(const char* fileName)
-    : module_(searchFlagsKnown() ? LoadFromSystemFolderBySearchFlag(fileName)
-                                 : LoadFromSystemFolderByPath(fileName)) {}
+SystemLibrary::SystemLibrary(const char* fileName) : module_(LoadFromSystemFolder(fileName, searchFlagsKnown())) {}
 
 }  // namespace nimbra::win32

@@ -2,10 +2,11 @@
 //
 // An elevated installer is typically started from the Downloads folder, where
 // a planted DLL named like a system one must never be loaded. A SystemLibrary
-// therefore loads its file from the system folder (System32; SysWOW64 for a
-// 32-bit process on 64-bit Windows) and from nowhere else, never by a bare
-// name through the search order. It frees the module when destroyed; it can
-// be moved, not copied.
+// therefore loads its file by its full path in the system folder (System32;
+// SysWOW64 for a 32-bit process on 64-bit Windows), never by a bare name,
+// which the search order (or a module of that name already loaded) could
+// resolve elsewhere. It frees the module when destroyed; it can be moved, not
+// copied.
 //
 //   SystemLibrary user32("user32.dll");
 //   if (auto* box = user32.procedure<decltype(::MessageBoxA)>("MessageBoxA")) box(...);
@@ -59,11 +60,12 @@ class OnDemandLibrary {
   std::optional<SystemLibrary> library_;
 };
 
-// The two ways SystemLibrary loads, exposed for the tests: with the search
-// flag LOAD_LIBRARY_SEARCH_SYSTEM32 (Windows 8 and later, and Vista and 7 with
-// KB2533623), and by the full path from GetSystemDirectoryA where that flag is
-// unknown. Null when the file is not in the system folder or does not load.
-HMODULE LoadFromSystemFolderBySearchFlag(const char* fileName);
-HMODULE LoadFromSystemFolderByPath(const char* fileName);
+// How SystemLibrary loads, exposed so that the tests can take both ways: the
+// full path from GetSystemDirectoryA, with the DLL's own imports searched in
+// System32 alone (LOAD_LIBRARY_SEARCH_SYSTEM32) when withSearchFlags, else in
+// the DLL's folder first (LOAD_WITH_ALTERED_SEARCH_PATH), for Vista and 7
+// without KB2533623, which do not know that flag. Null when the file is not in
+// the system folder or does not load.
+HMODULE LoadFromSystemFolder(const char* fileName, bool withSearchFlags);
 
 }  // namespace nimbra::win32
