@@ -117,9 +117,12 @@ function(nimbra_add_installer target)
                         NIMBRA_PACK_PATH ${pack_path} NIMBRA_PACK_SOURCE "${pack_source}"
                         NIMBRA_PACK_FILE ${ARG_FILE} NIMBRA_PACK_KEY ${ARG_KEY} NIMBRA_PACK_VERSION ${ARG_VERSION})
   target_include_directories(${target} PRIVATE ${resources})
-  target_link_libraries(${target} PRIVATE advapi32 user32 shell32)
-  # No symbol table either.
-  target_link_options(${target} PRIVATE -flto -s)
+  # user32 and shell32 are loaded from System32 on first use (win32/system_library.h).
+  target_link_libraries(${target} PRIVATE advapi32)
+  # No symbol table either. Sections start on 4 KiB pages in the file as in
+  # memory, so that the loader can map the 16 MB resource instead of reading
+  # it whole at every start (see the check SectionsPageAlignedInTheFile).
+  target_link_options(${target} PRIVATE -flto -s -Wl,--file-alignment=0x1000)
 
   nimbra_add_installer_checks(${target} ${ARG_TESTS})
 endfunction()
@@ -127,7 +130,8 @@ endfunction()
 # nimbra_add_installer_checks(TARGET PREFIX): what a release must hold, read
 # from the built file (no emulator needed), as the tests PREFIX.<check>.
 function(nimbra_add_installer_checks target prefix)
-  set(checks GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls CarriesPackAsResourceInRussian
+  set(checks GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls NoGuiLibraryImported
+      SectionsPageAlignedInTheFile CarriesPackAsResourceInRussian
       ManifestRequiresAdministratorWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
       NoTimestampNorBuildPaths OverheadWithin256KiB)
   foreach(check ${checks})

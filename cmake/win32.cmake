@@ -14,10 +14,13 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # Everything for Windows is linked statically, so that it imports only system DLLs.
 add_link_options(-static -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat)
 
+# The platform layer imports kernel32 and advapi32 only: user32 and shell32
+# (and gdi32 with them) are loaded from System32 when first needed
+# (src/platform/win32/system_library.h), so a silent run loads no GUI library.
 file(GLOB win32_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(nimbra_win32 STATIC ${win32_sources})
 target_include_directories(nimbra_win32 PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(nimbra_win32 PUBLIC nimbra_platform advapi32 user32 shell32)
+target_link_libraries(nimbra_win32 PUBLIC nimbra_platform advapi32)
 
 include(${PROJECT_SOURCE_DIR}/cmake/installer.cmake)
 

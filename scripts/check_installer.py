@@ -15,6 +15,10 @@ import struct
 import sys
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
+# Libraries a silent run never needs: the installer loads them from System32 on
+# first use (src/platform/win32/system_library.h), never at its start.
+GUI_DLLS = {"user32.dll", "gdi32.dll", "shell32.dll", "comctl32.dll", "comdlg32.dll", "ole32.dll", "oleaut32.dll"}
+PAGE = 0x1000
 MAX_OVERHEAD = 256 * 1024  # bytes of the executable beyond the pack it carries
 
 IMAGE_FILE_MACHINE_I386 = 0x014C
@@ -43,15 +47,18 @@ class PeImage:
         self.magic = struct.unpack_from("<H", data, optional)[0]
         if self.magic != PE32_MAGIC:
             raise ValueError("not a 32-bit PE image (optional header magic 0x%04x)" % self.magic)
+        self.section_alignment, self.file_alignment = struct.unpack_from("<II", data, optional + 32)
         self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, optional + 68)
         count = struct.unpack_from("<I", data, optional + 92)[0]
         self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i) for i in range(count)]
         self.sections = []
+        self.raw_sizes = []
         for i in range(sections):
             name, virtual_size, rva, raw_size, raw_offset = struct.unpack_from(
                 "<8sIIII", data, optional + optional_size + 40 * i)
             self.sections.append((name.rstrip(b"\0").decode("ascii", "replace"), rva,
                                   max(virtual_size, raw_size), raw_offset))
+            self.raw_sizes.append(raw_size)
 
     def offset(self, rva):
         for _, start, size, raw_offset in self.sections:
@@ -67,6 +74,11 @@ class PeImage:
         return self.data[start:self.data.index(b"\0", start)].decode("ascii", "replace")
 
     def imported_dlls(self):
+        """Every DLL the image names: loaded at start, then delay-loaded."""
+        return self.static_imports() + self.delay_imports()
+
+    def static_imports(self):
+        """The DLLs the loader loads before the program's first instruction."""
         dlls = []
         rva, _ = self.directory(DIR_IMPORT)
         while rva:
@@ -75,6 +87,10 @@ class PeImage:
                 break
             dlls.append(self.c_string(descriptor[3]))
             rva += 20
+        return dlls
+
+    def delay_imports(self):
+        dlls = []
         rva, _ = self.directory(DIR_DELAY_IMPORT)
         while rva:
             descriptor = struct.unpack_from("<8I", self.data, self.offset(rva))
@@ -172,6 +188,23 @@ def pack_resource_key(args):
     and base name, upper-cased as resource names are stored."""
     base, _, extension = args.pack_file.rpartition(".")
     return (extension.upper(), base.upper(), LANG_RUSSIAN_RUSSIA)
+def check_no_gui_library_imported(image, args):
+    static = image.static_imports()
+    gui = [dll for dll in static + image.delay_imports() if dll.lower() in GUI_DLLS]
+    assert not gui, "imports %s: a silent run would load them too" % ", ".join(gui)
+    assert "advapi32.dll" in map(str.lower, static), "no advapi32 import: where is the registry?"
+    return "loaded at start: " + ", ".join(static)
+
+
+def check_sections_page_aligned(image, args):
+    # A section whose file offset is not a page boundary cannot be mapped: the
+    # loader reads it, the whole 16 MB resource at every start.
+    assert image.file_alignment == PAGE, "file alignment 0x%x, expected 0x%x" % (image.file_alignment, PAGE)
+    assert image.section_alignment == PAGE, "section alignment 0x%x" % image.section_alignment
+    for (name, _, _, raw_offset), raw_size in zip(image.sections, image.raw_sizes):
+        assert raw_size == 0 or raw_offset % PAGE == 0, "%s at file offset 0x%x" % (name, raw_offset)
+    resource = next(raw for name, _, _, raw in image.sections if name == ".rsrc")
+    return "file alignment 0x%x; .rsrc at file offset 0x%x" % (image.file_alignment, resource)
 
 
 def check_carries_pack(image, args):
@@ -248,6 +281,8 @@ CHECKS = {
     "AslrAndDepOn": check_aslr_and_dep,
     "ImportsOnlySystemDlls": check_imports_only_system_dlls,
     "CarriesPackAsResourceInRussian": check_carries_pack,
+    "NoGuiLibraryImported": check_no_gui_library_imported,
+    "SectionsPageAlignedInTheFile": check_sections_page_aligned,
     "ManifestRequiresAdministratorWithoutCompatibility": check_manifest,
     "HasIcon": check_icon,
     "VersionInfoNamesTarvelNimbraAndPack": check_version_info,

@@ -9,7 +9,8 @@
 #   fuzz       each libFuzzer target for a fixed number of inputs
 #   bench      each benchmark (Release build), briefly, for its figures
 #   installer  the built installers' files: imports, ASLR/DEP, resources, size
-#   wine       the Win32 and end-to-end tests under Wine and Xvfb
+#   wine       the Win32 and end-to-end tests under Wine and Xvfb, then the
+#              whole-installer benchmark for a few rounds, for its figures
 #   repro      a second clean build of the installer gives the same bytes
 #   win32      shorthand for installer, wine and repro
 #
@@ -176,6 +177,9 @@ layer_wine() {
     setsid sh -c "wineserver -p10; wine cmd /c exit" </dev/null >/dev/null 2>&1
     ctest --test-dir "$1" -E "^installer\\." --timeout 600 --output-on-failure --no-tests=error
     rc=$?
+    # Figures only: it fails when a program misbehaves, never on a time.
+    printf "\n=== whole-installer benchmark (bench/e2e/run_bench.py, 3 rounds)\n"
+    python3 bench/e2e/run_bench.py --build "$1" --rounds 3 || rc=1
     timeout 30 wineserver -w || wineserver -k
     exit $rc' wine-tests "$dir" | tee "$dir/ctest-wine.log"
   local rc=${PIPESTATUS[0]}

@@ -33,10 +33,14 @@ std::optional<OsFacts> GatherOsFacts(platform::SystemInfo& system) {
     return std::nullopt;
   }
   facts.architecture = system.processorArchitecture();
-  facts.serverR2 = system.systemMetric(win::kSmServerR2) != 0;
-  facts.starter = system.systemMetric(win::kSmStarter) != 0;
-  facts.mediaCenter = system.systemMetric(win::kSmMediaCenter) != 0;
-  facts.tabletPc = system.systemMetric(win::kSmTabletPc) != 0;
+  // Only the rows of version 5 (2000, XP, Server 2003) ask the metrics, and
+  // asking loads user32, which a run on a later system may never need.
+  if (facts.version.major == 5) {
+    facts.serverR2 = system.systemMetric(win::kSmServerR2) != 0;
+    facts.starter = system.systemMetric(win::kSmStarter) != 0;
+    facts.mediaCenter = system.systemMetric(win::kSmMediaCenter) != 0;
+    facts.tabletPc = system.systemMetric(win::kSmTabletPc) != 0;
+  }
   return facts;
 }
 

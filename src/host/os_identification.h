@@ -14,7 +14,7 @@ namespace nimbra {
 
 // The facts that the naming needs, read through the platform: the extended
 // version record, else the basic one (nullopt when both are refused), the
-// native processor architecture and the system metrics.
+// native processor architecture and, for version 5 only, the system metrics.
 std::optional<OsFacts> GatherOsFacts(platform::SystemInfo& system);
 
 // The costly facts, read only when asked: "ver" through RunConsoleCommand

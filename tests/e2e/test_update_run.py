@@ -4,6 +4,7 @@ prepared installation with the sample English language files."""
 import unittest
 
 from harness.installation import PACK_NAME, pack_bytes
+from harness import wine
 from harness.robot import NO, YES
 from harness.update_run import (DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, UpdateRunTestCase)
 
@@ -82,6 +83,18 @@ class ModestRun(UpdateRunTestCase):
         self.assertNoBoxes(run)
         self.assertPackInstalled()
         self.assertNimbraNotStarted()
+
+    def test_modest_alone_loads_no_gui_library(self):
+        # Started directly, not under the robot, so that the DLLs traced are
+        # the installer's own: nothing to show and nothing to start needs
+        # user32, gdi32 or shell32.
+        installer = self.requireInstaller()
+        completed = self.session.run(installer, ["modest"], extra_env={"WINEDEBUG": wine.LOADDLL_DEBUG})
+        self.assertEqual(completed.returncode, INSTALLED)
+        self.assertPackInstalled()
+        loaded = wine.loaded_dlls(completed.stderr, installer)
+        self.assertIn("advapi32.dll", loaded)
+        self.assertFalse({"user32.dll", "gdi32.dll", "shell32.dll"} & set(loaded), loaded)
 
     def test_modest_with_another_second_argument_does_not_start_nimbra(self):
         run = self.run_installer("modest", "runapps")

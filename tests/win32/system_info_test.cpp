@@ -1,6 +1,10 @@
 // Facts of the system and the process as this Wine prefix reports them.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+// windows.h first: shlobj.h relies on its types.
+#include <shlobj.h>
+
 #include <string>
 
 #include "platform/codes.h"
@@ -81,9 +85,10 @@ TEST(SystemInfo, ComSpecNamesTheCommandInterpreterInAnyLetterCase) {
   EXPECT_TRUE(system.environmentVariable("Temp"));
 }
 
-TEST(SystemInfo, UserIsAnAdministratorUnderWine) {
+TEST(SystemInfo, UserIsAnAdministratorUnderWineAsShell32Says) {
   Win32SystemInfo system;
   EXPECT_TRUE(system.isUserAnAdmin());
+  EXPECT_EQ(system.isUserAnAdmin(), ::IsUserAnAdmin() != FALSE);
 }
 
 // The record as a child run under an AppDefaults version reports it. The child is

@@ -35,9 +35,25 @@ struct RegistryKeyTraits {
   static void close(Type key) noexcept { ::RegCloseKey(key); }
 };
 
+// LoadLibrary counts its loads: each is undone by one FreeLibrary.
+struct ModuleTraits {
+  using Type = HMODULE;
+  static Type invalid() noexcept { return nullptr; }
+  static void close(Type module) noexcept { ::FreeLibrary(module); }
+};
+
+// AllocateAndInitializeSid hands out SIDs that FreeSid releases.
+struct SidTraits {
+  using Type = PSID;
+  static Type invalid() noexcept { return nullptr; }
+  static void close(Type sid) noexcept { ::FreeSid(sid); }
+};
+
 using UniqueHandle = UniqueAny<KernelHandleTraits>;
 using UniqueFile = UniqueAny<FileHandleTraits>;
 using UniqueFind = UniqueAny<FindHandleTraits>;
 using UniqueKey = UniqueAny<RegistryKeyTraits>;
+using UniqueModule = UniqueAny<ModuleTraits>;
+using UniqueSid = UniqueAny<SidTraits>;
 
 }  // namespace nimbra::win32

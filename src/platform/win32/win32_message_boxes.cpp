@@ -6,15 +6,19 @@
 
 namespace nimbra::win32 {
 
+// Without user32 no box can be shown: 0 is how MessageBoxA itself reports that.
 int Win32MessageBoxes::messageBox(std::string_view text, std::string_view caption,
                                   std::uint32_t style) {
-  return ::MessageBoxA(nullptr, cString(text).c_str(), cString(caption).c_str(), style);
+  auto* show = user32_.get().procedure<decltype(::MessageBoxA)>("MessageBoxA");
+  if (show == nullptr) return 0;
+  return show(nullptr, cString(text).c_str(), cString(caption).c_str(), style);
 }
 
 int Win32MessageBoxes::messageBoxEx(std::string_view text, std::string_view caption,
                                     std::uint32_t style, std::uint16_t language) {
-  return ::MessageBoxExA(nullptr, cString(text).c_str(), cString(caption).c_str(), style,
-                         language);
+  auto* show = user32_.get().procedure<decltype(::MessageBoxExA)>("MessageBoxExA");
+  if (show == nullptr) return 0;
+  return show(nullptr, cString(text).c_str(), cString(caption).c_str(), style, language);
 }
 
 }  // namespace nimbra::win32

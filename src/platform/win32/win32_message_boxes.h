@@ -1,7 +1,8 @@
-// System message boxes through user32.
+// System message boxes through user32, which is loaded with the first box.
 #pragma once
 
 #include "platform/message_boxes.h"
+#include "platform/win32/system_library.h"
 
 namespace nimbra::win32 {
 
@@ -10,6 +11,9 @@ class Win32MessageBoxes final : public platform::MessageBoxes {
   int messageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
   int messageBoxEx(std::string_view text, std::string_view caption, std::uint32_t style,
                    std::uint16_t language) override;
+
+ private:
+  OnDemandLibrary user32_{"user32.dll"};
 };
 
 }  // namespace nimbra::win32

@@ -22,22 +22,28 @@ platform::MappingProbe Win32Processes::probeNamedMapping(std::string_view name,
 }
 
 std::optional<platform::WindowId> Win32Processes::findWindow(std::string_view className) {
-  const HWND window = ::FindWindowA(cString(className).c_str(), nullptr);
+  auto* find = user32_.get().procedure<decltype(::FindWindowA)>("FindWindowA");
+  if (find == nullptr) return std::nullopt;
+  const HWND window = find(cString(className).c_str(), nullptr);
   if (window == nullptr) return std::nullopt;
   return reinterpret_cast<platform::WindowId>(window);
 }
 
 bool Win32Processes::postMessage(platform::WindowId window, std::uint32_t message,
                                  std::uintptr_t wParam, std::intptr_t lParam) {
-  return ::PostMessageA(reinterpret_cast<HWND>(window), message, wParam, lParam) != FALSE;
+  auto* post = user32_.get().procedure<decltype(::PostMessageA)>("PostMessageA");
+  return post != nullptr && post(reinterpret_cast<HWND>(window), message, wParam, lParam) != FALSE;
 }
 
 std::intptr_t Win32Processes::shellExecute(std::string_view verb, std::string_view file,
                                            std::string_view parameters,
                                            std::string_view directory, int showCommand) {
-  const HINSTANCE result =
-      ::ShellExecuteA(nullptr, cString(verb).c_str(), cString(file).c_str(),
-                      cString(parameters).c_str(), cString(directory).c_str(), showCommand);
+  auto* execute = shell32_.get().procedure<decltype(::ShellExecuteA)>("ShellExecuteA");
+  // Without shell32, what ShellExecuteA says when out of resources: 0.
+  if (execute == nullptr) return 0;
+  const HINSTANCE result = execute(nullptr, cString(verb).c_str(), cString(file).c_str(),
+                                   cString(parameters).c_str(), cString(directory).c_str(),
+                                   showCommand);
   return reinterpret_cast<std::intptr_t>(result);
 }
 

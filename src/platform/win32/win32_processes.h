@@ -1,7 +1,10 @@
 // Other processes, windows and the shell through kernel32, user32 and shell32.
+// user32 and shell32 are loaded on the first call that needs them, so that a
+// run which never looks for a window or starts a program loads neither.
 #pragma once
 
 #include "platform/processes.h"
+#include "platform/win32/system_library.h"
 
 namespace nimbra::win32 {
 
@@ -17,6 +20,10 @@ class Win32Processes final : public platform::Processes {
                              int showCommand) override;
   bool setCurrentDirectory(std::string_view path) override;
   bool runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) override;
+
+ private:
+  OnDemandLibrary user32_{"user32.dll"};
+  OnDemandLibrary shell32_{"shell32.dll"};
 };
 
 }  // namespace nimbra::win32

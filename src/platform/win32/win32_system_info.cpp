@@ -1,14 +1,13 @@
 #include "platform/win32/win32_system_info.h"
 
 #include <windows.h>
-// windows.h first: shlobj.h relies on its types.
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "platform/win32/c_string.h"
+#include "platform/win32/handles.h"
 
 namespace nimbra::win32 {
 
@@ -50,7 +49,11 @@ std::uint16_t Win32SystemInfo::processorArchitecture() {
   return info.wProcessorArchitecture;
 }
 
-int Win32SystemInfo::systemMetric(int index) { return ::GetSystemMetrics(index); }
+// 0, as GetSystemMetrics reports an unknown metric, when user32 is missing.
+int Win32SystemInfo::systemMetric(int index) {
+  auto* metric = user32_.get().procedure<decltype(::GetSystemMetrics)>("GetSystemMetrics");
+  return metric != nullptr ? metric(index) : 0;
+}
 
 std::uint32_t Win32SystemInfo::userDefaultLcid() { return ::GetUserDefaultLCID(); }
 
@@ -76,13 +79,15 @@ std::optional<std::string> Win32SystemInfo::environmentVariable(std::string_view
 
 std::string Win32SystemInfo::oemToAnsi(std::string_view text) {
   // The counted form: it converts every byte, an embedded NUL included, and the
-  // result has the length of the input.
-  std::string converted(text.size(), '\0');
-  if (!text.empty())
-    ::OemToCharBuffA(text.data(), converted.data(), static_cast<DWORD>(text.size()));
+  // result has the length of the input. Without user32 the text stays as it is.
+  std::string converted(text);
+  auto* convert = user32_.get().procedure<decltype(::OemToCharBuffA)>("OemToCharBuffA");
+  if (convert != nullptr && !text.empty())
+    convert(text.data(), converted.data(), static_cast<DWORD>(text.size()));
   return converted;
 }
 
+<<<<<<< HEAD
 std::string Win32SystemInfo::ansiToUtf8(std::string_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF / 3));
@@ -96,6 +101,20 @@ std::string Win32SystemInfo::ansiToUtf8(std::string_view text) {
 }
 
 bool Win32SystemInfo::isUserAnAdmin() { return ::IsUserAnAdmin() != FALSE; }
+=======
+// What shell32's IsUserAnAdmin answers, asked of advapi32 directly: whether
+// the Administrators group is enabled in the token. A token filtered by UAC
+// holds the group for deny only, which is no membership.
+bool Win32SystemInfo::isUserAnAdmin() {
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  UniqueSid administrators;
+  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, administrators.put()))
+    return false;
+  BOOL member = FALSE;
+  return ::CheckTokenMembership(nullptr, administrators.get(), &member) && member;
+}
+>>>>>>> issue-15
 
 std::string Win32SystemInfo::commandLine() { return ::GetCommandLineA(); }
 

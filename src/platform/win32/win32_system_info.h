@@ -1,7 +1,9 @@
-// System and process facts through kernel32, user32 and shell32.
+// System and process facts through kernel32, advapi32 and user32; user32 is
+// loaded on the first call that needs it (system metrics, OEM-to-ANSI).
 #pragma once
 
 #include "platform/system_info.h"
+#include "platform/win32/system_library.h"
 
 namespace nimbra::win32 {
 
@@ -16,6 +18,9 @@ class Win32SystemInfo final : public platform::SystemInfo {
   std::string ansiToUtf8(std::string_view text) override;
   bool isUserAnAdmin() override;
   std::string commandLine() override;
+
+ private:
+  OnDemandLibrary user32_{"user32.dll"};
 };
 
 }  // namespace nimbra::win32

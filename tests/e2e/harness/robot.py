@@ -72,12 +72,15 @@ class RobotRun:
 
 
 def run(session, robot_exe, program, arguments=(), answers=(), cwd=None, timeout_ms=60000,
-        locale=wine_module.ENGLISH, unscripted="dismiss", raw_tail=None):
+        locale=wine_module.ENGLISH, unscripted="dismiss", raw_tail=None, poll_ms=None):
     """Starts program (a Windows path) with the arguments under the robot,
-    answers its boxes in order, and returns what happened."""
+    answers its boxes in order, and returns what happened. poll_ms: how often
+    the robot looks for boxes (its own default when None)."""
     transcript = session.work_dir / ("transcript-%s.jsonl" % uuid.uuid4().hex)
     options = ["--transcript", session.windows_path(transcript), "--timeout-ms", str(timeout_ms),
                "--answers", ",".join(answers), "--unscripted", unscripted]
+    if poll_ms is not None:
+        options += ["--poll-ms", str(poll_ms)]
     if cwd is not None:
         options += ["--cwd", cwd]
     if raw_tail is not None:

@@ -13,6 +13,7 @@ standard handles and would keep a pipe open long after the program ended.
 import atexit
 import fcntl
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -34,6 +35,22 @@ _SERVER_PERSISTENCE = 5
 
 class WineError(RuntimeError):
     pass
+
+
+# WINEDEBUG for loaded_dlls: every trace line starts with "pid:tid:".
+LOADDLL_DEBUG = "-all,+pid,+loaddll"
+_LOADED = re.compile(rb'^([0-9a-f]+):[0-9a-f]+:trace:loaddll:\w+ Loaded L"([^"]+)"', re.MULTILINE)
+
+
+def loaded_dlls(stderr, program):
+    """The DLLs that program (its path or file name) loaded in a run under
+    LOADDLL_DEBUG, in order, as lower-case file names ("kernel32.dll"). The
+    loads of other processes (its children, Wine's services) are left out."""
+    loads = [(pid, path.decode("utf-8", "replace").replace("\\\\", "\\").rsplit("\\", 1)[-1].lower())
+             for pid, path in _LOADED.findall(stderr)]
+    name = PureWindowsPath(str(program)).name.lower()
+    own = next((pid for pid, loaded in loads if loaded == name), None)
+    return [loaded for pid, loaded in loads if pid == own and loaded != name]
 
 
 class Completed:
@@ -123,12 +140,14 @@ class WineSession:
         env.update(extra or {})
         return env
 
-    def run(self, program, arguments=(), locale=ENGLISH, timeout=120, cwd=None):
+    def run(self, program, arguments=(), locale=ENGLISH, timeout=120, cwd=None, extra_env=None):
         """Runs a Windows program to its end; program is a Unix or Windows path
-        or a name Wine finds (reg, cmd)."""
+        or a name Wine finds (reg, cmd). extra_env: Unix variables to add or
+        replace, e.g. {"WINEDEBUG": LOADDLL_DEBUG}."""
         with tempfile.TemporaryFile(dir=self.work_dir) as out, tempfile.TemporaryFile(dir=self.work_dir) as err:
             started = time.monotonic()
-            result = subprocess.run([self.wine, str(program), *map(str, arguments)], env=self.environment(locale),
+            result = subprocess.run([self.wine, str(program), *map(str, arguments)],
+                                    env=self.environment(locale, extra_env),
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout,
                                     cwd=cwd, check=False)
             seconds = time.monotonic() - started

@@ -26,6 +26,7 @@ class FakeSystemInfo : public platform::SystemInfo {
   bool administrator = true;
   std::string commandLineText = "\"C:\\Downloads\\nimbra-pack-update.exe\"";
   int versionCalls = 0;
+  int metricCalls = 0;
 
   std::optional<platform::VersionRecord> versionRecord(bool extended) override {
     ++versionCalls;
@@ -33,6 +34,7 @@ class FakeSystemInfo : public platform::SystemInfo {
   }
   std::uint16_t processorArchitecture() override { return architecture; }
   int systemMetric(int index) override {
+    ++metricCalls;
     auto it = metrics.find(index);
     return it == metrics.end() ? 0 : it->second;
   }

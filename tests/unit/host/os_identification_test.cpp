@@ -54,6 +54,17 @@ TEST_F(IdentificationTest, GathersTheExtendedRecordArchitectureAndMetrics) {
   EXPECT_EQ(world.system.versionCalls, 1);
 }
 
+TEST_F(IdentificationTest, AsksTheMetricsOnlyOfVersion5) {
+  for (std::uint32_t major : {4u, 6u, 10u}) {
+    world.system.extendedRecord->major = major;
+    world.system.metrics = {{win::kSmTabletPc, 1}, {win::kSmStarter, 1}, {win::kSmServerR2, 1}};
+    auto facts = GatherOsFacts(world.system);
+    ASSERT_TRUE(facts.has_value());
+    EXPECT_FALSE(facts->tabletPc || facts->starter || facts->serverR2) << major;
+  }
+  EXPECT_EQ(world.system.metricCalls, 0);
+}
+
 TEST_F(IdentificationTest, FallsBackToTheBasicRecord) {
   world.system.extendedRecord.reset();
   world.system.basicRecord = platform::VersionRecord{4, 0, 1381, 2, "Service Pack 5", 0, 0};
