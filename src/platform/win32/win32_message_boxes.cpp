@@ -2,19 +2,20 @@
 
 #include <windows.h>
 
-#include "platform/win32/c_string.h"
+#include "platform/win32/wide_text.h"
 
 namespace nimbra::win32 {
 
-int Win32MessageBoxes::messageBox(std::string_view text, std::string_view caption,
+// The wide functions: the *A ones would read every byte in the system's code
+// page, which garbles a text in another one.
+int Win32MessageBoxes::messageBox(const platform::BoxText& text, const platform::BoxText& caption,
                                   std::uint32_t style) {
-  return ::MessageBoxA(nullptr, cString(text).c_str(), cString(caption).c_str(), style);
+  return ::MessageBoxW(nullptr, WideText(text).c_str(), WideText(caption).c_str(), style);
 }
 
-int Win32MessageBoxes::messageBoxEx(std::string_view text, std::string_view caption,
+int Win32MessageBoxes::messageBoxEx(const platform::BoxText& text, const platform::BoxText& caption,
                                     std::uint32_t style, std::uint16_t language) {
-  return ::MessageBoxExA(nullptr, cString(text).c_str(), cString(caption).c_str(), style,
-                         language);
+  return ::MessageBoxExW(nullptr, WideText(text).c_str(), WideText(caption).c_str(), style, language);
 }
 
 }  // namespace nimbra::win32

@@ -102,7 +102,7 @@ TEST_F(CatalogueTest, ASelectedFileThatCannotBeOpenedGivesOneBoxAndNoFallback) {
   EXPECT_EQ(catalogue.GetMessageLines("onlydefault"), "");
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxW);
   EXPECT_EQ(box.text, "Can't handle the language support file german.lng");
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_EQ(box.style, 0x200010u);
@@ -131,7 +131,7 @@ TEST_F(CatalogueTest, ADefaultFileThatCannotBeReadDuringTheFallbackIsNamed) {
   EXPECT_EQ(catalogue.GetMessageText("onlydefault"), "");
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.language, 25);
   EXPECT_EQ(box.text, "Не удаётся работать с файлом языковой поддержки Russian.lng");
 }

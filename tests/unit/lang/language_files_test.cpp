@@ -48,7 +48,7 @@ TEST_F(LanguageFilesTest, BeforeLoadingNothingIsSelected) {
 TEST_F(LanguageFilesTest, WithoutLanguageFolderEnglishIsMissing) {
   EXPECT_FALSE(load());
   expectOnlyBox("Can't work with no english.lng file!\r\nPlease reinstall the program.");
-  EXPECT_EQ(world.boxes.shown[0].function, BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(world.boxes.shown[0].function, BoxRecord::Function::MessageBoxW);
   EXPECT_EQ(world.boxes.shown[0].caption, "Nimbra update");
   EXPECT_EQ(languages.selectedIndex(), -1);
 }
@@ -58,7 +58,7 @@ TEST_F(LanguageFilesTest, UnderTheCyrillicUiWithBothMissingOnlyRussianIsNamed) {
   world.files.addFolder(std::string(kLanguageFolder));
   EXPECT_FALSE(load());
   expectOnlyBox(kMissingRussianInRussian);
-  EXPECT_EQ(world.boxes.shown[0].function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(world.boxes.shown[0].function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(world.boxes.shown[0].language, 25);
   EXPECT_EQ(world.boxes.shown[0].caption, "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB \"\xCD\xE8\xEC\xE1\xF0\xE0\"");
 }

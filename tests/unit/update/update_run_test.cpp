@@ -85,7 +85,7 @@ TEST_F(UpdateRun, OlderInstalledPackIsReplacedAfterTwoYesAnswersAndNimbraStartsI
 
   ASSERT_EQ(world.boxes.shown.size(), 2u);
   const BoxRecord& ask = world.boxes.shown[0];
-  EXPECT_EQ(ask.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(ask.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(ask.caption, "Sound pack");
   EXPECT_EQ(ask.text, "Install Crickets 6 into Nimbra LiveUpdate?");
   EXPECT_EQ(ask.style, 0x00042024u);
@@ -224,7 +224,7 @@ TEST_F(UpdateRun, MissingNimbraShowsOnlyTheBuiltInErrorAndTouchesNothingElse) {
   EXPECT_EQ(Run(), ExitCode::CheckFailed);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxW);
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_EQ(box.text, "There's no Nimbra installed.\r\nPlease install the program first.");
   EXPECT_EQ(box.style, 0x200010u);
@@ -239,7 +239,7 @@ TEST_F(UpdateRun, MissingNimbraUnderCyrillicUiIsReportedInRussianUnderTheRussian
   EXPECT_EQ(Run(), ExitCode::CheckFailed);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.language, 25);
   // "Обновление программы \"Нимбра\"" in Windows-1251.
   EXPECT_EQ(box.caption, "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB \"\xCD\xE8\xEC\xE1\xF0\xE0\"");
@@ -271,7 +271,7 @@ TEST_F(UpdateRun, WithoutRightsNoRightIsShownAndARunningNimbraIsLeftAlone) {
   EXPECT_EQ(Run(), ExitCode::NotAdministrator);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.caption, "Nimbra");
   EXPECT_EQ(box.text, "You need administrator rights.\r\nPlease log in as an administrator.");
   EXPECT_EQ(box.style, 0x200010u);
