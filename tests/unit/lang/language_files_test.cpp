@@ -100,6 +100,31 @@ TEST_F(LanguageFilesTest, TheSelectedFilesHeaderSetsTitleDescriptionCharsetAndLa
   EXPECT_EQ(world.registry.openKeys(), 0);
 }
 
+TEST_F(LanguageFilesTest, EachFilesCharsetGivesTheCodePageOfItsTextsAndOfTheTitleTakenFromIt) {
+  Header english;
+  english.charset = "161";
+  addLanguageFile("english.lng", HeaderFile(english));
+  addLanguageFile("russian.lng", HeaderFile(RussianHeader()));
+  // No "progname" of its own: the title comes from english.lng.
+  addLanguageFile("german.lng", Lines({"[langname]", "Deutsch", "", "[langver]", "2", "", "[langcode]", "1031", "",
+                                       "[langcharset]", "238", ""}));
+  storeChoice("russian.lng");
+  ASSERT_TRUE(load());
+  EXPECT_EQ(settings.programTitleCodePage, 1251u);
+  const int german = 2;
+  EXPECT_EQ(languages.entries()[german].fileName, "german.lng");
+  EXPECT_EQ(languages.codePageOf(languages.englishIndex()), 1253u);
+  EXPECT_EQ(languages.codePageOf(languages.russianIndex()), 1251u);
+  EXPECT_EQ(languages.codePageOf(german), 1250u);
+  EXPECT_EQ(languages.codePageOf(LanguageFiles::kNone), platform::kSystemCodePage);
+
+  world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "LangFile", "german.lng");
+  LanguageFiles reloaded;
+  ASSERT_TRUE(LoadLanguageFiles(platform, settings, registry, reloaded));
+  EXPECT_EQ(settings.programTitle, "Nimbra sounds");
+  EXPECT_EQ(settings.programTitleCodePage, 1253u);
+}
+
 TEST_F(LanguageFilesTest, EnglishInAnyCaseIsTheEnglishFileAndKeepsItsListedName) {
   addLanguageFile("English.LNG", HeaderFile({}));
   ASSERT_TRUE(load());
