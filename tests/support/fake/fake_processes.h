@@ -6,28 +6,12 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "fake/fake_file_system.h"
 #include "fake/fault_plan.h"
 #include "platform/processes.h"
-
-namespace nimbra::platform {
-
-// Readable pieces in test failures: the bytes in hex and the code page.
-inline void PrintTo(const TextPiece& piece, std::ostream* out) {
-  constexpr char kHex[] = "0123456789ABCDEF";
-  *out << '{' << piece.codePage << ": \"";
-  for (unsigned char c : piece.bytes) {
-    if (c >= 0x20 && c < 0x7F) *out << static_cast<char>(c);
-    else *out << "\\x" << kHex[c >> 4] << kHex[c & 0xF];
-  }
-  *out << "\"}";
-}
-
-}  // namespace nimbra::platform
 
 namespace nimbra::fake {
 
