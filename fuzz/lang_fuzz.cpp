@@ -14,6 +14,7 @@
 #include "lang/catalogue.h"
 #include "lang/entry_reader.h"
 #include "lang/language_files.h"
+#include "lang/language_format.h"
 #include "platform/codes.h"
 
 namespace {
@@ -67,6 +68,41 @@ std::string modelEntry(const std::vector<std::string>& lines, std::string_view k
   if (!allLines) return text;
   for (std::size_t j = i + 2; j < lines.size() && !modelBlank(lines[j]); ++j) text += "\r\n" + lines[j];
   return text;
+}
+
+
+// Placeholders on box texts: the bytes are those of a plain model of the
+// substitution, and the pieces, each argument in a code page of its own,
+// join to exactly those bytes with no empty piece and no two neighbours in
+// one code page.
+void checkPieceSubstitution(const std::string& text, const std::vector<std::string>& arguments) {
+  std::string model = text;
+  std::vector<platform::BoxText> pieces;
+  for (std::size_t n = 0; n < arguments.size() && n < 4; ++n) {
+    const std::string placeholder = "%" + std::to_string(n + 1);
+    if (model.find(placeholder) == std::string::npos) break;
+    std::string replaced;
+    for (std::size_t at = 0;;) {
+      std::size_t found = model.find(placeholder, at);
+      replaced.append(model, at, found == std::string::npos ? std::string::npos : found - at);
+      if (found == std::string::npos) break;
+      replaced.append(arguments[n]);
+      at = found + 2;
+    }
+    model = std::move(replaced);
+  }
+  for (std::size_t n = 0; n < arguments.size(); ++n)
+    pieces.emplace_back(arguments[n], static_cast<std::uint32_t>(2 + n));
+  const platform::BoxText result = SubstitutePlaceholders(platform::BoxText(text, 1), pieces);
+  check(result.bytes() == model);
+  std::string joined;
+  std::uint32_t previous = 0;
+  for (const platform::TextPiece& piece : result.pieces()) {
+    check(!piece.bytes.empty() && piece.codePage != previous);
+    joined += piece.bytes;
+    previous = piece.codePage;
+  }
+  check(joined == model);
 }
 
 }  // namespace
@@ -140,6 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       catalogue.FormatMessageLines(key, {views[0], views[1], views[2], views[3]});
       break;
   }
+  checkPieceSubstitution(joined, arguments);
   check(world.files.openFiles() == 0);
   check(world.registry.openKeys() == 0);
   return 0;

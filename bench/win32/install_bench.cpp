@@ -22,9 +22,12 @@ namespace {
 // An error box would stop the run until someone clicks it; a benchmark only reports.
 class CountingBoxes final : public nimbra::platform::MessageBoxes {
  public:
-  int messageBox(std::string_view text, std::string_view, std::uint32_t) override { return note(text); }
-  int messageBoxEx(std::string_view text, std::string_view, std::uint32_t, std::uint16_t) override {
-    return note(text);
+  int messageBox(const nimbra::platform::BoxText& text, const nimbra::platform::BoxText&, std::uint32_t) override {
+    return note(text.bytes());
+  }
+  int messageBoxEx(const nimbra::platform::BoxText& text, const nimbra::platform::BoxText&, std::uint32_t,
+                   std::uint16_t) override {
+    return note(text.bytes());
   }
   int shown = 0;
 

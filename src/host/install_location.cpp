@@ -51,7 +51,8 @@ bool FindInstallLocations(platform::Platform& platform, Settings& settings, Shar
   settings.isAdministrator = platform.system.isUserAnAdmin();
 
   if (!shellFoldersReadable(registry)) {
-    ShowBilingualError(platform.boxes, settings, "No access to system registry", "Нет доступа к системному реестру");
+    ShowBilingualError(platform.boxes, settings, EnglishText("No access to system registry"),
+                       RussianText("Нет доступа к системному реестру"));
     return false;
   }
 

@@ -14,6 +14,9 @@ inline constexpr std::string_view kVendorKeyPrefix = "Software\\Tarvel\\";
 struct Settings {
   std::string productKey;          // "Nimbra": registry keys and the executable's stem
   std::string programTitle;        // caption of Russian built-in boxes and catalogue boxes
+  // The code page programTitle is read in: Windows-1251 for the built-in
+  // title, else that of the language file it came from (0: the system's).
+  std::uint32_t programTitleCodePage = 0;
   std::string englishTitle;        // caption of English built-in boxes
   std::int32_t messageLanguageId = -1;  // its low 16 bits are the language of catalogue boxes
   std::string packVersionText;     // the carried pack's version in decimal

@@ -64,8 +64,8 @@ InstallOutcome InstallResourceFile(const platform::Platform& platform, const Set
     result = InstallBytes(platform.files, platform.clock, *bytes, targetPath);
   }
   if (result != InstallResult::Installed) {
-    std::string path(targetPath);
-    ShowBilingualError(platform.boxes, settings, "Can't install file " + path, "Не удается установить файл " + path);
+    ShowBilingualError(platform.boxes, settings, EnglishText("Can't install file ") + SystemText(targetPath),
+                       RussianText("Не удается установить файл ") + SystemText(targetPath));
   }
   return result;
 }

@@ -16,9 +16,16 @@
 #include "host/settings.h"
 #include "lang/entry_reader.h"
 #include "lang/language_files.h"
+#include "platform/box_text.h"
 #include "platform/platform.h"
 
 namespace nimbra {
+
+// A text of the catalogue with the language file it came from.
+struct CatalogueText {
+  std::string bytes;
+  int file = LanguageFiles::kNone;  // kNone when the key is in neither file
+};
 
 class MessageCatalogue {
  public:
@@ -34,8 +41,20 @@ class MessageCatalogue {
   std::string FormatMessageText(std::string_view key, std::initializer_list<std::string_view> arguments);
   std::string FormatMessageLines(std::string_view key, std::initializer_list<std::string_view> arguments);
 
+  // GetMessageText with the file the text came from: the selected one, or the
+  // default one for a fallback.
+  CatalogueText SourcedMessageText(std::string_view key);
+
+  // The same texts for a box: each in the code page of the file it came from,
+  // and each argument in its own.
+  platform::BoxText text(std::string_view key);
+  platform::BoxText lines(std::string_view key);
+  platform::BoxText formatText(std::string_view key, std::initializer_list<platform::BoxText> arguments);
+  platform::BoxText formatLines(std::string_view key, std::initializer_list<platform::BoxText> arguments);
+
  private:
-  std::string lookup(std::string_view key, EntryExtent extent);
+  CatalogueText lookup(std::string_view key, EntryExtent extent);
+  platform::BoxText boxText(const CatalogueText& text) const;
 
   platform::FileSystem& files_;
   platform::MessageBoxes& boxes_;

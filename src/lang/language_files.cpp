@@ -5,6 +5,7 @@
 
 #include "host/product_key.h"
 #include "lang/catalogue.h"
+#include "lang/character_set.h"
 #include "lang/language_choice.h"
 #include "lang/language_format.h"
 #include "lang/presentation.h"
@@ -15,15 +16,17 @@ namespace nimbra {
 namespace {
 
 void ReportMissingFile(platform::MessageBoxes& boxes, const Settings& settings, std::string_view file) {
-  std::string name(file);
-  ShowBilingualError(boxes, settings, "Can't work with no " + name + " file!\r\nPlease reinstall the program.",
-                     "Работа без файла " + name + " невозможна!\r\nПожалуйста, переустановите программу.");
+  ShowBilingualError(
+      boxes, settings,
+      EnglishText("Can't work with no ") + SystemText(file) + EnglishText(" file!\r\nPlease reinstall the program."),
+      RussianText("Работа без файла ") + SystemText(file) +
+          RussianText(" невозможна!\r\nПожалуйста, переустановите программу."));
 }
 
 void ReportFileContainsErrors(platform::MessageBoxes& boxes, const Settings& settings, std::string_view file) {
-  std::string name(file);
-  ShowBilingualError(boxes, settings, name + " file contains errors.\r\nPlease reinstall the program.",
-                     "Файл " + name + " содержит ошибки!\r\nПожалуйста, переустановите программу.");
+  ShowBilingualError(boxes, settings, SystemText(file) + EnglishText(" file contains errors.\r\nPlease reinstall the program."),
+                     RussianText("Файл ") + SystemText(file) +
+                         RussianText(" содержит ошибки!\r\nПожалуйста, переустановите программу."));
 }
 
 // The stored "LangFile" choice, when it is a string; anything else is no choice.
@@ -71,6 +74,16 @@ int LanguageFiles::add(std::string fileName) {
   return index;
 }
 
+void LanguageFiles::setCharacterSet(std::int32_t number) {
+  characterSet_ = number;
+  if (selected_ >= 0 && selected_ < static_cast<int>(entries_.size())) entry(selected_).characterSet = number;
+}
+
+std::uint32_t LanguageFiles::codePageOf(int index) const {
+  if (index < 0 || index >= static_cast<int>(entries_.size())) return platform::kSystemCodePage;
+  return CodePageOfCharacterSet(entries_[static_cast<std::size_t>(index)].characterSet);
+}
+
 std::string LanguageFilePath(const Settings& settings, const LanguageFiles& languages, int index) {
   return settings.installationFolder + "language\\" + languages.entries().at(static_cast<std::size_t>(index)).fileName;
 }
@@ -79,7 +92,9 @@ bool SelectLanguageFile(platform::Platform& platform, Settings& settings, Langua
   if (index < 0 || index >= static_cast<int>(languages.entries().size())) return false;
   languages.setSelected(index);
   MessageCatalogue catalogue(platform, settings, languages);
-  settings.programTitle = catalogue.GetMessageText("progname");
+  CatalogueText title = catalogue.SourcedMessageText("progname");
+  settings.programTitle = std::move(title.bytes);
+  settings.programTitleCodePage = languages.codePageOf(title.file);
   languages.setProgramDescription(catalogue.GetMessageText("ProgDescr0"));
   // An unreadable file or a directory named like a language file ends here,
   // rather than leaving a selection whose box language no one knows.
@@ -89,6 +104,8 @@ bool SelectLanguageFile(platform::Platform& platform, Settings& settings, Langua
     return false;
   }
   languages.setCharacterSet(*characterSet);
+  // Known only now when the title came from this file.
+  settings.programTitleCodePage = languages.codePageOf(title.file);
   auto languageId = ParseLanguageInteger(catalogue.GetMessageText("langcode"));
   if (!languageId) {
     ReportFileContainsErrors(platform.boxes, settings, languages.entries()[index].fileName);

@@ -18,6 +18,7 @@ struct LanguageEntry {
   std::string fileName;      // as listed, without folder, case kept
   std::string languageName;  // "langname"
   std::int32_t languageVersion = 0;  // "langver"
+  std::int32_t characterSet = 255;   // "langcharset", read when the file is selected
 };
 
 class LanguageFiles {
@@ -36,6 +37,9 @@ class LanguageFiles {
   int defaultIndex(bool cyrillicUi) const { return cyrillicUi ? russian_ : english_; }
   const std::string& programDescription() const { return programDescription_; }
   std::int32_t characterSet() const { return characterSet_; }
+  // The code page of the texts of entry index, from its character set; the
+  // system's for a file not selected yet and for kNone.
+  std::uint32_t codePageOf(int index) const;
 
   // Building the list and the selection; the loader does this, tests may too.
   // add() records the Russian and English indices by the name with A-Z
@@ -45,7 +49,8 @@ class LanguageFiles {
   void setLocaleMatch(int index) { localeMatch_ = index; }
   void setSelected(int index) { selected_ = index; }
   void setProgramDescription(std::string text) { programDescription_ = std::move(text); }
-  void setCharacterSet(std::int32_t number) { characterSet_ = number; }
+  // The selected file's character set.
+  void setCharacterSet(std::int32_t number);
 
  private:
   std::vector<LanguageEntry> entries_;
@@ -68,7 +73,8 @@ bool LoadLanguageFiles(platform::Platform& platform, Settings& settings, SharedR
                        LanguageFiles& languages);
 
 // Makes entry index the selected file and reads its header: program title,
-// program description, character set and message language id. False, after
+// program description, character set and message language id, and the code
+// page of the program title. False, after
 // the "file contains errors" box, when its character set or first language
 // code is not an integer; index stays selected then. False without a box
 // for an index that is not in the list.

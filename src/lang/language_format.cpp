@@ -18,16 +18,14 @@ int digitValue(char c, int base) {
   return value < base ? value : -1;
 }
 
-std::string replaceAll(std::string_view text, std::string_view pattern, std::string_view replacement) {
-  std::string out;
-  out.reserve(text.size() + replacement.size());
+platform::BoxText replaceAll(const platform::BoxText& text, std::string_view pattern,
+                             const platform::BoxText& replacement) {
+  const std::string_view bytes = text.bytes();
+  platform::BoxText out;
   for (std::size_t at = 0;;) {
-    std::size_t found = text.find(pattern, at);
-    if (found == std::string_view::npos) {
-      out.append(text.substr(at));
-      return out;
-    }
-    out.append(text.substr(at, found - at)).append(replacement);
+    std::size_t found = bytes.find(pattern, at);
+    if (found == std::string_view::npos) return out.append(text, at, bytes.size() - at);
+    out.append(text, at, found - at).append(replacement);
     at = found + pattern.size();
   }
 }
@@ -71,15 +69,21 @@ std::optional<std::int32_t> ParseLanguageInteger(std::string_view text) {
   return static_cast<std::int32_t>(magnitude);
 }
 
-std::string SubstitutePlaceholders(std::string text, std::span<const std::string_view> arguments) {
+platform::BoxText SubstitutePlaceholders(platform::BoxText text, std::span<const platform::BoxText> arguments) {
   constexpr std::array<std::string_view, 4> kPlaceholders{"%1", "%2", "%3", "%4"};
   for (std::size_t n = 0; n < kPlaceholders.size(); ++n) {
-    if (text.find(kPlaceholders[n]) == std::string::npos) break;
+    if (text.bytes().find(kPlaceholders[n]) == std::string::npos) break;
     // A placeholder the caller gave no argument for is left for the reader to see.
     if (n >= arguments.size()) break;
     text = replaceAll(text, kPlaceholders[n], arguments[n]);
   }
   return text;
+}
+
+std::string SubstitutePlaceholders(std::string text, std::span<const std::string_view> arguments) {
+  std::vector<platform::BoxText> pieces;
+  for (std::string_view argument : arguments) pieces.emplace_back(argument, platform::kSystemCodePage);
+  return SubstitutePlaceholders(platform::BoxText(text, platform::kSystemCodePage), pieces).bytes();
 }
 
 std::vector<std::string_view> SplitTextLines(std::string_view text) {

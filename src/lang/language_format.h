@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/box_text.h"
+
 namespace nimbra {
 
 // A blank line is empty once every byte of value 0x20 or less is cut from both
@@ -29,6 +31,9 @@ std::optional<std::int32_t> ParseLanguageInteger(std::string_view text);
 // as substituted so far. Stops at the first placeholder that the text does not
 // contain or for which no argument was passed; that one and all higher ones
 // stay as they are.
+// Each byte keeps its code page: the text's own, or its argument's.
+platform::BoxText SubstitutePlaceholders(platform::BoxText text, std::span<const platform::BoxText> arguments);
+// The same on bytes alone.
 std::string SubstitutePlaceholders(std::string text, std::span<const std::string_view> arguments);
 
 // The lines of a multi-line text, cut at each CR LF; none for an empty text.

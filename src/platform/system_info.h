@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/box_text.h"
+
 namespace nimbra::platform {
 
 // The fields of OSVERSIONINFO(EX)A that the core uses. suiteMask and
@@ -37,8 +39,8 @@ class SystemInfo {
   virtual std::optional<std::string> environmentVariable(std::string_view name) = 0;
   // OemToCharA: the same number of bytes, from the OEM to the ANSI code page.
   virtual std::string oemToAnsi(std::string_view text) = 0;
-  // The text, in the system's ANSI code page, as UTF-8.
-  virtual std::string ansiToUtf8(std::string_view text) = 0;
+  // The text as UTF-8, each piece read in its own code page.
+  virtual std::string utf8Of(const BoxText& text) = 0;
   // IsUserAnAdmin() != 0.
   virtual bool isUserAnAdmin() = 0;
   // The whole command line, program path included (GetCommandLineA).

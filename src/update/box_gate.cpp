@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "lang/presentation.h"
 #include "platform/codes.h"
 
 namespace nimbra {
@@ -30,26 +31,27 @@ std::string BoxKind(std::uint32_t style) {
 }  // namespace
 
 template <typename Show>
-int BoxGate::pass(std::string_view text, std::string_view caption, std::uint32_t style, Show show) {
+int BoxGate::pass(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
+                  Show show) {
   const bool question = IsQuestion(style);
-  const std::string said = BoxKind(style) + " \"" + std::string(caption) + "\": " + std::string(text);
+  const platform::BoxText said = SystemText(BoxKind(style) + " \"") + caption + SystemText("\": ") + text;
   if (quiet_) {
-    log_.record(said + (question ? " -> No (quiet: not shown)" : " (quiet: not shown)"));
+    log_.record(said + SystemText(question ? " -> No (quiet: not shown)" : " (quiet: not shown)"));
     return question ? win::kIdNo : win::kIdOk;
   }
   // An error is recorded before it is shown: a run ended while its box is
   // still open has logged it all the same.
   if (!question) log_.record(said);
   const int answer = show();
-  if (question) log_.record(said + " -> " + AnswerName(answer));
+  if (question) log_.record(said + SystemText(" -> " + AnswerName(answer)));
   return answer;
 }
 
-int BoxGate::messageBox(std::string_view text, std::string_view caption, std::uint32_t style) {
+int BoxGate::messageBox(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style) {
   return pass(text, caption, style, [&] { return boxes_.messageBox(text, caption, style); });
 }
 
-int BoxGate::messageBoxEx(std::string_view text, std::string_view caption, std::uint32_t style,
+int BoxGate::messageBoxEx(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
                           std::uint16_t language) {
   return pass(text, caption, style, [&] { return boxes_.messageBoxEx(text, caption, style, language); });
 }

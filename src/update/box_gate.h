@@ -5,8 +5,6 @@
 // a log, each question is recorded with its answer and each error with its text.
 #pragma once
 
-#include <string_view>
-
 #include "platform/message_boxes.h"
 #include "update/run_log.h"
 
@@ -16,13 +14,13 @@ class BoxGate : public platform::MessageBoxes {
  public:
   BoxGate(platform::MessageBoxes& boxes, RunLog& log, bool quiet) : boxes_(boxes), log_(log), quiet_(quiet) {}
 
-  int messageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
-  int messageBoxEx(std::string_view text, std::string_view caption, std::uint32_t style,
+  int messageBox(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style) override;
+  int messageBoxEx(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
                    std::uint16_t language) override;
 
  private:
   template <typename Show>
-  int pass(std::string_view text, std::string_view caption, std::uint32_t style, Show show);
+  int pass(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style, Show show);
 
   platform::MessageBoxes& boxes_;
   RunLog& log_;

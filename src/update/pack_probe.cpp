@@ -43,7 +43,7 @@ std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& 
   // process is closing or replacing can fail other ways for a moment.
   platform::OpenedFile opened = OpenExclusiveWithRetry(platform.files, platform.clock, path, RetryWhen::AnyFailure);
   if (!opened.file) {
-    ShowCatalogueMessage(platform.boxes, settings, catalogue.FormatMessageLines("filecantopen", {path}));
+    ShowCatalogueMessage(platform.boxes, settings, catalogue.formatLines("filecantopen", {SystemText(path)}));
     return std::nullopt;
   }
   return VersionOf(*opened.file);

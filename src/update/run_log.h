@@ -20,10 +20,11 @@ class RunLog {
 
   bool enabled() const { return file_ != nullptr; }
 
-  // One line: the local time, then the record. The record is in the system's
-  // ANSI code page, as the installer's texts and paths are; it is written as
-  // UTF-8. A write that fails is not reported.
+  // One line: the local time, then the record, written as UTF-8. A record
+  // given as bytes is in the system's ANSI code page, as paths are; a box
+  // text keeps each piece's own. A write that fails is not reported.
   void record(std::string_view ansiRecord);
+  void record(const platform::BoxText& text);
 
  private:
   std::unique_ptr<platform::File> file_;

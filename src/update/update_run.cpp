@@ -31,6 +31,7 @@ void NameTheProduct(Settings& settings, const InstallerConfiguration& configurat
   settings.packVersionText = std::to_string(configuration.packVersion);
   settings.productKey = "Nimbra";
   settings.programTitle = "Обновление программы \"Нимбра\"";
+  settings.programTitleCodePage = platform::kCyrillicCodePage;
   settings.englishTitle = "Nimbra update";
 }
 
@@ -68,14 +69,14 @@ bool FindInstallation(RunContext& run) {
 bool NimbraIsInstalled(RunContext& run) {
   if (run.platform.files.fileExists(run.settings.installationFolder + "nimbra.exe")) return true;
   ShowBilingualError(run.platform.boxes, run.settings,
-                     "There's no Nimbra installed.\r\nPlease install the program first.",
-                     "Нет установленной программы \"Нимбра\"!\r\nПожалуйста, сначала установите её.");
+                     EnglishText("There's no Nimbra installed.\r\nPlease install the program first."),
+                     RussianText("Нет установленной программы \"Нимбра\"!\r\nПожалуйста, сначала установите её."));
   return false;
 }
 
 bool HasAdministratorRights(RunContext& run, MessageCatalogue& catalogue) {
   if (run.settings.isAdministrator) return true;
-  ShowCatalogueMessage(run.platform.boxes, run.settings, catalogue.GetMessageLines("noright"));
+  ShowCatalogueMessage(run.platform.boxes, run.settings, catalogue.lines("noright"));
   return false;
 }
 
@@ -105,14 +106,14 @@ void PeekForTheLog(RunContext& run) {
 
 // Questions share one look: Yes/No, question icon, task-modal, topmost, in the
 // language of the selected file. Only Yes counts as Yes.
-bool AskYesNo(RunContext& run, const std::string& caption, const std::string& text) {
+bool AskYesNo(RunContext& run, const platform::BoxText& caption, const platform::BoxText& text) {
   auto language = static_cast<std::uint16_t>(run.settings.messageLanguageId & 0xFFFF);
   return run.platform.boxes.messageBoxEx(text, caption, win::kQuestionBoxStyle, language) == win::kIdYes;
 }
 
 // The pack's display name with the carried version, as the questions show it.
-std::string PackTitle(RunContext& run, MessageCatalogue& catalogue) {
-  return catalogue.GetMessageText(run.configuration.packKey) + " " + run.settings.packVersionText;
+platform::BoxText PackTitle(RunContext& run, MessageCatalogue& catalogue) {
+  return catalogue.text(run.configuration.packKey) + SystemText(" " + run.settings.packVersionText);
 }
 
 // The questions before the write; nothing is asked in the modest mode. An
@@ -132,13 +133,11 @@ std::optional<ExitCode> AskToInstall(RunContext& run, MessageCatalogue& catalogu
     if (!installed) return ExitCode::PackInUse;
     RecordInstalledPack(run, installed);
     if (CarriedPackIsOlder(*installed, run.configuration.packVersion) &&
-        !AskYesNo(run, catalogue.GetMessageText("soundquest"),
-                  catalogue.FormatMessageLines("olderfilever", {packFileName})))
+        !AskYesNo(run, catalogue.text("soundquest"), catalogue.formatLines("olderfilever", {SystemText(packFileName)})))
       return ExitCode::Declined;
   }
-  if (!AskYesNo(run, catalogue.GetMessageText("soundquest"),
-                catalogue.FormatMessageLines("installask", {catalogue.GetMessageText("liveupdatecaption"),
-                                                            PackTitle(run, catalogue)})))
+  if (!AskYesNo(run, catalogue.text("soundquest"),
+                catalogue.formatLines("installask", {catalogue.text("liveupdatecaption"), PackTitle(run, catalogue)})))
     return ExitCode::Declined;
   return std::nullopt;
 }
@@ -193,10 +192,10 @@ void Finish(RunContext& run, MessageCatalogue& catalogue) {
     }
     return;
   }
-  const std::string caption = catalogue.GetMessageText("liveupdatecaption");
-  const std::string text =
-      catalogue.FormatMessageText("installdone", {caption + " (" + PackTitle(run, catalogue) + ")"}) + "\r\n\r\n" +
-      catalogue.GetMessageText("asktorun");
+  const platform::BoxText caption = catalogue.text("liveupdatecaption");
+  const platform::BoxText text =
+      catalogue.formatText("installdone", {caption + SystemText(" (") + PackTitle(run, catalogue) + SystemText(")")}) +
+      SystemText("\r\n\r\n") + catalogue.text("asktorun");
   if (AskYesNo(run, caption, text)) {
     StartNimbraAndRecord(run);
   } else {

@@ -1,5 +1,6 @@
 #include "update/usage.h"
 
+#include "lang/presentation.h"
 #include "platform/codes.h"
 
 namespace nimbra {
@@ -59,9 +60,11 @@ std::string UsageText(const InstallerConfiguration& configuration, bool russian)
 
 void ShowUsage(platform::MessageBoxes& boxes, const InstallerConfiguration& configuration, bool cyrillicUi) {
   if (cyrillicUi) {
-    boxes.messageBoxEx(UsageText(configuration, true), kRussianTitle, win::kInformationBoxStyle, win::kLangRussian);
+    boxes.messageBoxEx(RussianText(UsageText(configuration, true)), RussianText(kRussianTitle),
+                       win::kInformationBoxStyle, win::kLangRussian);
   } else {
-    boxes.messageBox(UsageText(configuration, false), kEnglishTitle, win::kInformationBoxStyle);
+    boxes.messageBox(EnglishText(UsageText(configuration, false)), EnglishText(kEnglishTitle),
+                     win::kInformationBoxStyle);
   }
 }
 

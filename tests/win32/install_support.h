@@ -41,12 +41,12 @@ class CountingClock final : public platform::Clock {
 // Error boxes would wait for a click; these tests look at what they would say.
 class RecordingBoxes final : public platform::MessageBoxes {
  public:
-  int messageBox(std::string_view text, std::string_view, std::uint32_t) override {
-    texts.emplace_back(text);
+  int messageBox(const platform::BoxText& text, const platform::BoxText&, std::uint32_t) override {
+    texts.push_back(text.bytes());
     return IDOK;
   }
-  int messageBoxEx(std::string_view text, std::string_view, std::uint32_t, std::uint16_t) override {
-    texts.emplace_back(text);
+  int messageBoxEx(const platform::BoxText& text, const platform::BoxText&, std::uint32_t, std::uint16_t) override {
+    texts.push_back(text.bytes());
     return IDOK;
   }
 

@@ -123,8 +123,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SystemInfo, AnsiTextBecomesUtf8) {
   Win32SystemInfo system;  // code page 1252 in this prefix's English locale
-  EXPECT_EQ(system.ansiToUtf8("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
-  EXPECT_EQ(system.ansiToUtf8(""), "");
+  EXPECT_EQ(system.utf8Of(platform::BoxText("Caf\xE9 \x80", platform::kSystemCodePage)), "Caf\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(system.utf8Of(platform::BoxText("\xCC\xE8\xF0", 1251)), "\xD0\x9C\xD0\xB8\xD1\x80");
+  EXPECT_EQ(system.utf8Of(platform::BoxText()), "");
 }
 
 }  // namespace

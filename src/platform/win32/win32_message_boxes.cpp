@@ -2,23 +2,25 @@
 
 #include <windows.h>
 
-#include "platform/win32/c_string.h"
+#include "platform/win32/wide_text.h"
 
 namespace nimbra::win32 {
 
-// Without user32 no box can be shown: 0 is how MessageBoxA itself reports that.
-int Win32MessageBoxes::messageBox(std::string_view text, std::string_view caption,
+// The wide functions: the *A ones would read every byte in the system's code
+// page, which garbles a text in another one. Without user32 no box can be
+// shown: 0 is how MessageBoxW itself reports that.
+int Win32MessageBoxes::messageBox(const platform::BoxText& text, const platform::BoxText& caption,
                                   std::uint32_t style) {
-  auto* show = user32_.get().procedure<decltype(::MessageBoxA)>("MessageBoxA");
+  auto* show = user32_.get().procedure<decltype(::MessageBoxW)>("MessageBoxW");
   if (show == nullptr) return 0;
-  return show(nullptr, cString(text).c_str(), cString(caption).c_str(), style);
+  return show(nullptr, WideText(text).c_str(), WideText(caption).c_str(), style);
 }
 
-int Win32MessageBoxes::messageBoxEx(std::string_view text, std::string_view caption,
+int Win32MessageBoxes::messageBoxEx(const platform::BoxText& text, const platform::BoxText& caption,
                                     std::uint32_t style, std::uint16_t language) {
-  auto* show = user32_.get().procedure<decltype(::MessageBoxExA)>("MessageBoxExA");
+  auto* show = user32_.get().procedure<decltype(::MessageBoxExW)>("MessageBoxExW");
   if (show == nullptr) return 0;
-  return show(nullptr, cString(text).c_str(), cString(caption).c_str(), style, language);
+  return show(nullptr, WideText(text).c_str(), WideText(caption).c_str(), style, language);
 }
 
 }  // namespace nimbra::win32

@@ -1,4 +1,4 @@
-// System message boxes through user32, which is loaded with the first box.
+// System message boxes in UTF-16 through user32, which is loaded with the first box.
 #pragma once
 
 #include "platform/message_boxes.h"
@@ -8,8 +8,8 @@ namespace nimbra::win32 {
 
 class Win32MessageBoxes final : public platform::MessageBoxes {
  public:
-  int messageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
-  int messageBoxEx(std::string_view text, std::string_view caption, std::uint32_t style,
+  int messageBox(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style) override;
+  int messageBoxEx(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
                    std::uint16_t language) override;
 
  private:

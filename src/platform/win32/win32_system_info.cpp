@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide_text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -87,21 +89,16 @@ std::string Win32SystemInfo::oemToAnsi(std::string_view text) {
   return converted;
 }
 
-<<<<<<< HEAD
-std::string Win32SystemInfo::ansiToUtf8(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF / 3));
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), size);
+std::string Win32SystemInfo::utf8Of(const platform::BoxText& text) {
+  const std::wstring wide = WideText(text);
+  if (wide.empty()) return {};
+  const int units = static_cast<int>(std::min<std::size_t>(wide.size(), 0x7FFFFFFF / 3));
   std::string utf8(static_cast<std::size_t>(units) * 3, '\0');
   const int bytes =
       ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
-  utf8.resize(static_cast<std::size_t>(bytes));
+  utf8.resize(static_cast<std::size_t>(std::max(bytes, 0)));
   return utf8;
 }
-
-bool Win32SystemInfo::isUserAnAdmin() { return ::IsUserAnAdmin() != FALSE; }
-=======
 // What shell32's IsUserAnAdmin answers, asked of advapi32 directly: whether
 // the Administrators group is enabled in the token. A token filtered by UAC
 // holds the group for deny only, which is no membership.
@@ -114,7 +111,6 @@ bool Win32SystemInfo::isUserAnAdmin() {
   BOOL member = FALSE;
   return ::CheckTokenMembership(nullptr, administrators.get(), &member) && member;
 }
->>>>>>> issue-15
 
 std::string Win32SystemInfo::commandLine() { return ::GetCommandLineA(); }
 

@@ -15,7 +15,7 @@ class Win32SystemInfo final : public platform::SystemInfo {
   std::uint32_t userDefaultLcid() override;
   std::optional<std::string> environmentVariable(std::string_view name) override;
   std::string oemToAnsi(std::string_view text) override;
-  std::string ansiToUtf8(std::string_view text) override;
+  std::string utf8Of(const platform::BoxText& text) override;
   bool isUserAnAdmin() override;
   std::string commandLine() override;
 

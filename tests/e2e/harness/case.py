@@ -22,7 +22,7 @@ from . import registry as reg
 from . import robot
 from .installation import PACK_NAME, NimbraInstallation
 from .substitute import RunningNimbra
-from .wine import ENGLISH, RUSSIAN, WineSession  # noqa: F401  (re-exported for tests)
+from .wine import ENGLISH, GERMAN, KAZAKH, RUSSIAN, WineSession  # noqa: F401  (re-exported for tests)
 
 _session = None
 

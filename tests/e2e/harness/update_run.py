@@ -26,6 +26,7 @@ ENGLISH_TEXTS = {
                     "Do you want to replace it with the older one?",
     "installdone": "%1 has been installed.",
     "asktorun": "Do you want to start Nimbra now?",
+    "filecantopen": "Can't open the file %1.\r\nPlease close Nimbra and try again.",
     "codepage": "cp1252",
 }
 
@@ -38,11 +39,16 @@ RUSSIAN_TEXTS = {
     "olderfilever": "Установленный файл %1 новее, чем файл этого обновления.\r\nЗаменить его более старым?",
     "installdone": "%1: установка завершена.",
     "asktorun": "Запустить программу \"Нимбра\" сейчас?",
+    "filecantopen": "Не удаётся открыть файл %1.\r\nЗакройте программу \"Нимбра\" и повторите попытку.",
     "codepage": "cp1251",
 }
 
 NO_NIMBRA_ENGLISH = "There's no Nimbra installed.\r\nPlease install the program first."
 ENGLISH_TITLE = "Nimbra update"
+# The built-in Russian texts and program title, as a user reads them.
+RUSSIAN_TITLE = "Обновление программы \"Нимбра\""
+NO_FILE_RUSSIAN = "Работа без файла %1 невозможна!\r\nПожалуйста, переустановите программу."
+CANNOT_INSTALL_RUSSIAN = "Не удается установить файл %1"
 
 
 def fill(text, *arguments):

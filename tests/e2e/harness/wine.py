@@ -20,8 +20,10 @@ import tempfile
 import time
 from pathlib import Path, PureWindowsPath
 
-ENGLISH = "en_US.UTF-8"
-RUSSIAN = "ru_RU.UTF-8"
+ENGLISH = "en_US.UTF-8"   # LCID 1033, ANSI code page 1252
+RUSSIAN = "ru_RU.UTF-8"   # LCID 1049, ANSI code page 1251
+GERMAN = "de_DE.UTF-8"    # LCID 1031, ANSI code page 1252
+KAZAKH = "kk_KZ.UTF-8"    # LCID 1087 (Cyrillic UI), ANSI code page 65001 (UTF-8)
 
 # Without a window manager under Xvfb every closed window costs about 2 s
 # unless Wine's windows are unmanaged.

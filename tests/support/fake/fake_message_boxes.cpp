@@ -4,13 +4,16 @@
 
 namespace nimbra::fake {
 
-int FakeMessageBoxes::messageBox(std::string_view text, std::string_view caption, std::uint32_t style) {
-  return show({BoxRecord::Function::MessageBoxA, std::string(caption), std::string(text), style, 0});
+int FakeMessageBoxes::messageBox(const platform::BoxText& text, const platform::BoxText& caption,
+                                 std::uint32_t style) {
+  return show({BoxRecord::Function::MessageBoxW, caption.bytes(), text.bytes(), style, 0, caption.pieces(),
+               text.pieces()});
 }
 
-int FakeMessageBoxes::messageBoxEx(std::string_view text, std::string_view caption, std::uint32_t style,
-                                   std::uint16_t language) {
-  return show({BoxRecord::Function::MessageBoxExA, std::string(caption), std::string(text), style, language});
+int FakeMessageBoxes::messageBoxEx(const platform::BoxText& text, const platform::BoxText& caption,
+                                   std::uint32_t style, std::uint16_t language) {
+  return show({BoxRecord::Function::MessageBoxExW, caption.bytes(), text.bytes(), style, language, caption.pieces(),
+               text.pieces()});
 }
 
 int FakeMessageBoxes::show(BoxRecord record) {

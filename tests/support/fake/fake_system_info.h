@@ -47,16 +47,20 @@ class FakeSystemInfo : public platform::SystemInfo {
   std::string oemToAnsi(std::string_view text) override {
     return oemToAnsiTable ? oemToAnsiTable(text) : std::string(text);
   }
-  // Latin-1 as the ANSI code page: each byte becomes the character of that number.
-  std::string ansiToUtf8(std::string_view text) override {
+  // Latin-1 as the ANSI code page (each byte becomes the character of that
+  // number); in Windows-1251 pieces, 0xC0-0xFF are the letters А-я.
+  std::string utf8Of(const platform::BoxText& text) override {
     std::string utf8;
-    for (char c : text) {
-      auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x80) {
-        utf8 += c;
-      } else {
-        utf8 += static_cast<char>(0xC0 | (byte >> 6));
-        utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    for (const platform::TextPiece& piece : text.pieces()) {
+      for (char c : piece.bytes) {
+        auto byte = static_cast<unsigned char>(c);
+        unsigned character = piece.codePage == platform::kCyrillicCodePage && byte >= 0xC0 ? byte - 0xC0 + 0x410 : byte;
+        if (character < 0x80) {
+          utf8 += c;
+        } else {
+          utf8 += static_cast<char>(0xC0 | (character >> 6));
+          utf8 += static_cast<char>(0x80 | (character & 0x3F));
+        }
       }
     }
     return utf8;

@@ -205,7 +205,7 @@ TEST_F(FindInstallLocationsTest, BinaryStartupValueShowsNoAccessToSystemRegistry
   EXPECT_FALSE(find());
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxW);
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_EQ(box.text, "No access to system registry");
   EXPECT_EQ(box.style, 0x200010u);
@@ -222,7 +222,7 @@ TEST_F(FindInstallLocationsTest, BinaryStartupValueShowsTheRussianTextUnderCyril
   EXPECT_FALSE(find());
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.caption, "Обновление программы \"Нимбра\"");
   EXPECT_EQ(box.text, "\xCD\xE5\xF2 \xE4\xEE\xF1\xF2\xF3\xEF\xE0 \xEA \xF1\xE8\xF1\xF2\xE5\xEC\xED\xEE\xEC\xF3 "
                       "\xF0\xE5\xE5\xF1\xF2\xF0\xF3");

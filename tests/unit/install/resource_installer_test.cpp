@@ -43,7 +43,7 @@ class ResourceInstallerTest : public ::testing::Test {
   void expectOneInstallBox(std::string_view target = kTarget) {
     ASSERT_EQ(world.boxes.shown.size(), 1u);
     const BoxRecord& box = world.boxes.shown[0];
-    EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
+    EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxW);
     EXPECT_EQ(box.caption, "Nimbra update");
     EXPECT_EQ(box.text, "Can't install file " + std::string(target));
     EXPECT_EQ(box.style, 0x00200010u);
@@ -119,7 +119,7 @@ TEST_F(ResourceInstallerTest, RussianBoxUnderTheCyrillicUi) {
   install();
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.language, 25);
   EXPECT_EQ(box.caption, settings.programTitle);
   EXPECT_EQ(box.style, 0x00200010u);

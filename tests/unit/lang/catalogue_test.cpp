@@ -36,6 +36,27 @@ TEST_F(CatalogueTest, FormatMessageLinesJoinsTheValueLinesAndFillsThePlaceholder
   EXPECT_TRUE(world.boxes.shown.empty());
 }
 
+TEST_F(CatalogueTest, BoxTextsAreInTheCodePageOfTheFileEachCameFromAndArgumentsInTheirOwn) {
+  using platform::TextPiece;
+  // german.lng (selected) in Central European, english.lng (default) in Russian,
+  // as their header lookups would have recorded them.
+  languages.setCharacterSet(238);
+  languages.entry(0).characterSet = 204;
+  const platform::BoxText path("C:\\Caf\xE9\\", platform::kSystemCodePage);
+  const platform::BoxText pack = catalogue.text("asktorun") + platform::BoxText(" 6", platform::kSystemCodePage);
+  const platform::BoxText text = catalogue.formatLines("installask", {path, pack});
+  EXPECT_EQ(text.bytes(), catalogue.FormatMessageLines("installask", {path.bytes(), pack.bytes()}));
+  EXPECT_EQ(text.pieces(), (std::vector<TextPiece>{{"Start Nimbra now?", 1251}, {" 6", 0}, {" nach ", 1250}, {"C:\\Caf\xE9\\", 0},
+                                                   {" installieren?\r\nEs dauert.", 1250}}));
+  // "asktorun" fell back to english.lng: its code page, not the selected file's.
+  EXPECT_EQ(catalogue.text("asktorun").pieces(), (std::vector<TextPiece>{{"Start Nimbra now?", 1251}}));
+  EXPECT_EQ(catalogue.SourcedMessageText("asktorun").file, 0);
+  EXPECT_EQ(catalogue.lines("noright").pieces(),
+            (std::vector<TextPiece>{{"Keine Rechte.\r\nBitte als Administrator starten.", 1250}}));
+  EXPECT_TRUE(catalogue.text("absent").empty());
+  EXPECT_EQ(catalogue.SourcedMessageText("absent").file, LanguageFiles::kNone);
+}
+
 TEST_F(CatalogueTest, GetMessageTextGivesTheFirstLineWithPlaceholdersUntouched) {
   EXPECT_EQ(catalogue.GetMessageText("installask"), "%2 nach %1 installieren?");
   EXPECT_EQ(catalogue.FormatMessageText("installask", {"A", "B"}), "B nach A installieren?");
@@ -102,7 +123,7 @@ TEST_F(CatalogueTest, ASelectedFileThatCannotBeOpenedGivesOneBoxAndNoFallback) {
   EXPECT_EQ(catalogue.GetMessageLines("onlydefault"), "");
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxW);
   EXPECT_EQ(box.text, "Can't handle the language support file german.lng");
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_EQ(box.style, 0x200010u);
@@ -131,7 +152,7 @@ TEST_F(CatalogueTest, ADefaultFileThatCannotBeReadDuringTheFallbackIsNamed) {
   EXPECT_EQ(catalogue.GetMessageText("onlydefault"), "");
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.language, 25);
   EXPECT_EQ(box.text, "Не удаётся работать с файлом языковой поддержки Russian.lng");
 }

@@ -48,7 +48,7 @@ TEST_F(LanguageFilesTest, BeforeLoadingNothingIsSelected) {
 TEST_F(LanguageFilesTest, WithoutLanguageFolderEnglishIsMissing) {
   EXPECT_FALSE(load());
   expectOnlyBox("Can't work with no english.lng file!\r\nPlease reinstall the program.");
-  EXPECT_EQ(world.boxes.shown[0].function, BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(world.boxes.shown[0].function, BoxRecord::Function::MessageBoxW);
   EXPECT_EQ(world.boxes.shown[0].caption, "Nimbra update");
   EXPECT_EQ(languages.selectedIndex(), -1);
 }
@@ -58,7 +58,7 @@ TEST_F(LanguageFilesTest, UnderTheCyrillicUiWithBothMissingOnlyRussianIsNamed) {
   world.files.addFolder(std::string(kLanguageFolder));
   EXPECT_FALSE(load());
   expectOnlyBox(kMissingRussianInRussian);
-  EXPECT_EQ(world.boxes.shown[0].function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(world.boxes.shown[0].function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(world.boxes.shown[0].language, 25);
   EXPECT_EQ(world.boxes.shown[0].caption, "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB \"\xCD\xE8\xEC\xE1\xF0\xE0\"");
 }
@@ -98,6 +98,31 @@ TEST_F(LanguageFilesTest, TheSelectedFilesHeaderSetsTitleDescriptionCharsetAndLa
   EXPECT_TRUE(world.boxes.shown.empty());
   EXPECT_EQ(world.files.openFiles(), 0);
   EXPECT_EQ(world.registry.openKeys(), 0);
+}
+
+TEST_F(LanguageFilesTest, EachFilesCharsetGivesTheCodePageOfItsTextsAndOfTheTitleTakenFromIt) {
+  Header english;
+  english.charset = "161";
+  addLanguageFile("english.lng", HeaderFile(english));
+  addLanguageFile("russian.lng", HeaderFile(RussianHeader()));
+  // No "progname" of its own: the title comes from english.lng.
+  addLanguageFile("german.lng", Lines({"[langname]", "Deutsch", "", "[langver]", "2", "", "[langcode]", "1031", "",
+                                       "[langcharset]", "238", ""}));
+  storeChoice("russian.lng");
+  ASSERT_TRUE(load());
+  EXPECT_EQ(settings.programTitleCodePage, 1251u);
+  const int german = 2;
+  EXPECT_EQ(languages.entries()[german].fileName, "german.lng");
+  EXPECT_EQ(languages.codePageOf(languages.englishIndex()), 1253u);
+  EXPECT_EQ(languages.codePageOf(languages.russianIndex()), 1251u);
+  EXPECT_EQ(languages.codePageOf(german), 1250u);
+  EXPECT_EQ(languages.codePageOf(LanguageFiles::kNone), platform::kSystemCodePage);
+
+  world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "LangFile", "german.lng");
+  LanguageFiles reloaded;
+  ASSERT_TRUE(LoadLanguageFiles(platform, settings, registry, reloaded));
+  EXPECT_EQ(settings.programTitle, "Nimbra sounds");
+  EXPECT_EQ(settings.programTitleCodePage, 1253u);
 }
 
 TEST_F(LanguageFilesTest, EnglishInAnyCaseIsTheEnglishFileAndKeepsItsListedName) {

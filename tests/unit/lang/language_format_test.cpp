@@ -106,6 +106,26 @@ TEST(Placeholders, WithoutAnArgumentThePlaceholderStaysAndSubstitutionStops) {
   EXPECT_EQ(substitute("%1", {"%2"}), "%2");
 }
 
+TEST(Placeholders, EveryByteKeepsTheCodePageOfTheTextOrArgumentItCameFrom) {
+  using platform::BoxText;
+  using platform::TextPiece;
+  constexpr std::uint32_t kUtf8 = 65001;
+  // The first argument brings a "%2" along, and a "%" that the text's "2"
+  // completes: the bytes of a placeholder leave whatever piece they were in.
+  const std::vector<BoxText> arguments{BoxText("C:\\Caf\xE9 %2 %", platform::kSystemCodePage),
+                                       BoxText("\xC3\xA9", kUtf8)};
+  const BoxText result = SubstitutePlaceholders(BoxText("\xCD\xE5 %12 (%2)", platform::kCyrillicCodePage), arguments);
+  EXPECT_EQ(result.bytes(), substitute("\xCD\xE5 %12 (%2)", {"C:\\Caf\xE9 %2 %", "\xC3\xA9"}));
+  EXPECT_EQ(result.pieces(), (std::vector<TextPiece>{{"\xCD\xE5 ", 1251},
+                                                     {"C:\\Caf\xE9 ", platform::kSystemCodePage},
+                                                     {"\xC3\xA9", kUtf8},
+                                                     {" ", platform::kSystemCodePage},
+                                                     {"\xC3\xA9", kUtf8},
+                                                     {" (", 1251},
+                                                     {"\xC3\xA9", kUtf8},
+                                                     {")", 1251}}));
+}
+
 TEST(TextLines, AreCutAtCrLfOnly) {
   using Views = std::vector<std::string_view>;
   EXPECT_EQ(SplitTextLines(""), Views{});

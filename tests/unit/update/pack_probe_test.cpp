@@ -111,7 +111,7 @@ TEST_F(PackProbeTest, PackHeldThroughoutShowsFileCantOpenAfterSeventeenAttempts)
   EXPECT_EQ(packOpens(), 17);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.caption, "Nimbra 3");
   EXPECT_EQ(box.text, "Cannot open the file\r\nC:\\Program Files\\Nimbra\\dwix.cok\r\nPlease close Nimbra.");
   EXPECT_EQ(box.style, 0x00200010u);

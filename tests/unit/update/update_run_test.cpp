@@ -14,6 +14,7 @@ namespace {
 
 using fake::BoxRecord;
 using platform::RegistryRoot;
+using platform::TextPiece;
 
 constexpr char kFolder[] = "C:\\Program Files\\Nimbra\\";
 constexpr char kPack[] = "C:\\Program Files\\Nimbra\\dwix.cok";
@@ -29,6 +30,13 @@ constexpr char kEnglish[] =
     "[installdone]\r\n%1 is installed.\r\n\r\n[asktorun]\r\nStart Nimbra now?\r\n\r\n"
     "[noright]\r\nYou need administrator rights.\r\nPlease log in as an administrator.\r\n\r\n"
     "[crickets]\r\nCrickets\r\n\r\n[birds]\r\nBirds\r\n";
+
+// Windows-1251 (charset 204), without "crickets": that one comes from english.lng.
+constexpr char kRussian[] =
+    "[langname]\r\nРусский\r\n\r\n[langver]\r\n1\r\n\r\n[langcode]\r\n1049\r\n\r\n[langcharset]\r\n204\r\n\r\n"
+    "[progname]\r\nНимбра\r\n\r\n[soundquest]\r\nЗвуковой пакет\r\n\r\n[installask]\r\nУстановить %2 в %1?\r\n\r\n"
+    "[liveupdatecaption]\r\nОбновление\r\n\r\n[installdone]\r\n%1 установлен.\r\n\r\n[asktorun]\r\nЗапустить?\r\n\r\n"
+    "[filecantopen]\r\nНе открыть %1\r\n";
 
 std::string Pack(char versionByte, std::size_t size = 64) {
   std::string pack = std::string("dwix") + versionByte;
@@ -86,7 +94,7 @@ TEST_F(UpdateRun, OlderInstalledPackIsReplacedAfterTwoYesAnswersAndNimbraStartsI
 
   ASSERT_EQ(world.boxes.shown.size(), 2u);
   const BoxRecord& ask = world.boxes.shown[0];
-  EXPECT_EQ(ask.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(ask.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(ask.caption, "Sound pack");
   EXPECT_EQ(ask.text, "Install Crickets 6 into Nimbra LiveUpdate?");
   EXPECT_EQ(ask.style, 0x00042024u);
@@ -225,7 +233,7 @@ TEST_F(UpdateRun, MissingNimbraShowsOnlyTheBuiltInErrorAndTouchesNothingElse) {
   EXPECT_EQ(Run(), ExitCode::NotInstalled);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxW);
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_EQ(box.text, "There's no Nimbra installed.\r\nPlease install the program first.");
   EXPECT_EQ(box.style, 0x200010u);
@@ -240,11 +248,13 @@ TEST_F(UpdateRun, MissingNimbraUnderCyrillicUiIsReportedInRussianUnderTheRussian
   EXPECT_EQ(Run(), ExitCode::NotInstalled);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.language, 25);
   // "Обновление программы \"Нимбра\"" in Windows-1251.
   EXPECT_EQ(box.caption, "\xCE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xE5 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB \"\xCD\xE8\xEC\xE1\xF0\xE0\"");
   EXPECT_TRUE(box.text.starts_with("\xCD\xE5\xF2 "));
+  EXPECT_EQ(box.captionPieces, (std::vector<TextPiece>{{box.caption, platform::kCyrillicCodePage}}));
+  EXPECT_EQ(box.textPieces, (std::vector<TextPiece>{{box.text, platform::kCyrillicCodePage}}));
 }
 
 TEST_F(UpdateRun, UnusableLanguageFilesEndTheRunBeforeAnyQuestion) {
@@ -272,7 +282,7 @@ TEST_F(UpdateRun, WithoutRightsNoRightIsShownAndARunningNimbraIsLeftAlone) {
   EXPECT_EQ(Run(), ExitCode::NotAdministrator);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   const BoxRecord& box = world.boxes.shown[0];
-  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.caption, "Nimbra");
   EXPECT_EQ(box.text, "You need administrator rights.\r\nPlease log in as an administrator.");
   EXPECT_EQ(box.style, 0x200010u);
@@ -324,6 +334,41 @@ TEST_F(UpdateRun, PackHeldThroughoutTheProbeEndsTheRunWithFileCantOpen) {
   EXPECT_EQ(world.clock.sleeps.size(), 17u);
   EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
   EXPECT_EQ(EstimatedSize(), std::nullopt);
+}
+
+class RussianChosenOnAnEnglishSystem : public UpdateRun {
+ protected:
+  RussianChosenOnAnEnglishSystem() {
+    world.files.addFile(std::string(kFolder) + "language\\russian.lng", kRussian);
+    world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "LangFile", "russian.lng");
+  }
+  static constexpr std::uint32_t kSystem = platform::kSystemCodePage;
+};
+
+TEST_F(RussianChosenOnAnEnglishSystem, QuestionsAreWindows1251WithTheEnglishFallbackAndTheVersionInTheirOwn) {
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  ASSERT_EQ(world.boxes.shown.size(), 2u);
+  const BoxRecord& ask = world.boxes.shown[0];
+  EXPECT_EQ(ask.captionPieces, (std::vector<TextPiece>{{"Звуковой пакет", 1251}}));
+  EXPECT_EQ(ask.textPieces,
+            (std::vector<TextPiece>{{"Установить ", 1251}, {"Crickets 6", kSystem}, {" в Обновление?", 1251}}));
+  EXPECT_EQ(ask.language, 1049);
+  const BoxRecord& done = world.boxes.shown[1];
+  EXPECT_EQ(done.captionPieces, (std::vector<TextPiece>{{"Обновление", 1251}}));
+  EXPECT_EQ(done.textPieces, (std::vector<TextPiece>{{"Обновление", 1251},
+                                                     {" (Crickets 6)", kSystem},
+                                                     {" установлен.", 1251},
+                                                     {"\r\n\r\n", kSystem},
+                                                     {"Запустить?", 1251}}));
+}
+
+TEST_F(RussianChosenOnAnEnglishSystem, FileCantOpenKeepsThePathInTheSystemsCodePage) {
+  world.files.addFile(kPack, Pack('\x25'));
+  world.files.holdOpen(kPack);
+  EXPECT_EQ(Run(), ExitCode::PackInUse);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].captionPieces, (std::vector<TextPiece>{{"Нимбра", 1251}}));
+  EXPECT_EQ(world.boxes.shown[0].textPieces, (std::vector<TextPiece>{{"Не открыть ", 1251}, {kPack, kSystem}}));
 }
 
 TEST_F(UpdateRun, FailedWriteStillRecordsTheSizeAndAsksTheFinalQuestion) {
