@@ -436,7 +436,7 @@ class AnotherPack : public UpdateRun {
     world.files.addFile(kPack, Pack('\x25'));
   }
 
-  ExitCode RunBirds() { return RunUpdate(platform, state, languages, {"birds", "Birds7.pak", 7}); }
+  ExitCode RunBirds() { return RunUpdate(platform, state, languages, {"birds", "Birds7.pak", 7}, log); }
 };
 
 TEST_F(AnotherPack, InstalledVersion7IsNotNewerAndOnlyItsOwnFileIsWrittenFromItsResource) {

@@ -14,7 +14,7 @@ TEST(Usage, EnglishIsOneInformationBoxWithTheWordsAndEveryExitCode) {
   ShowUsage(boxes, InstallerConfiguration{}, /*cyrillicUi=*/false);
   ASSERT_EQ(boxes.shown.size(), 1u);
   const fake::BoxRecord& box = boxes.shown[0];
-  EXPECT_EQ(box.function, fake::BoxRecord::Function::MessageBoxA);
+  EXPECT_EQ(box.function, fake::BoxRecord::Function::MessageBoxW);
   EXPECT_EQ(box.style, win::kInformationBoxStyle);
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_TRUE(box.text.starts_with("Installs the sound pack dwix.cok (crickets 6) into Nimbra's folder."));
@@ -28,7 +28,7 @@ TEST(Usage, UnderTheCyrillicUiFlagItIsRussianInWindows1251) {
   ShowUsage(boxes, InstallerConfiguration{}, /*cyrillicUi=*/true);
   ASSERT_EQ(boxes.shown.size(), 1u);
   const fake::BoxRecord& box = boxes.shown[0];
-  EXPECT_EQ(box.function, fake::BoxRecord::Function::MessageBoxExA);
+  EXPECT_EQ(box.function, fake::BoxRecord::Function::MessageBoxExW);
   EXPECT_EQ(box.language, win::kLangRussian);
   // "Устанавливает" in Windows-1251.
   EXPECT_TRUE(box.text.starts_with("\xD3\xF1\xF2\xE0\xED\xE0\xE2\xEB\xE8\xE2\xE0\xE5\xF2 "));
