@@ -28,7 +28,9 @@ cat "$build_dir/carried-pack.txt"
 
 # Without a display (CI) the build goes on to show the installer at work;
 # with one, the person chooses when.
-if [ -z "${DISPLAY:-}" ]; then
+if ! nimbra_wine_runs; then
+  echo "No demo: the installer is built, but this machine cannot run it under Wine."
+elif [ -z "${DISPLAY:-}" ]; then
   echo
   bash scripts/demo.sh --auto
 else

@@ -55,3 +55,18 @@ nimbra_require_packages() {
   "${sudo[@]}" apt-get update
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 }
+
+# True when this machine can run the 32-bit Wine that runs the installer. Its
+# loader is a 32-bit Linux program: a kernel without IA-32 emulation (or with
+# it switched off) refuses it with "Exec format error", and then nothing of
+# Wine's can be tried here. Prints why not.
+nimbra_wine_runs() {
+  local loader=/usr/lib/wine/wine output
+  [ -e "$loader" ] || loader="$(command -v wine || true)"
+  if output=$("$loader" --version 2>&1); then
+    return 0
+  fi
+  echo "Wine cannot run on this machine: $loader --version said: ${output:-nothing}" >&2
+  echo "(32-bit Wine needs a kernel that runs 32-bit x86 programs.)" >&2
+  return 1
+}

@@ -14,8 +14,8 @@ import unittest
 from harness.case import ENGLISH, GERMAN, KAZAKH
 from harness.installation import PACK_NAME, language_file
 from harness.robot import NO, OK, YES
-from harness.update_run import (CANNOT_INSTALL_RUSSIAN, CHECK_FAILED, DECLINED, ENGLISH_TEXTS, INSTALLED,
-                                NO_FILE_RUSSIAN, PACK_IN_USE, RUSSIAN_TEXTS, RUSSIAN_TITLE, WRITE_FAILED,
+from harness.update_run import (CANNOT_INSTALL_RUSSIAN, DECLINED, ENGLISH_TEXTS, FAILED, INSTALLED,
+                                NO_FILE_RUSSIAN, PACK_IN_USE, RUSSIAN_TEXTS, RUSSIAN_TITLE,
                                 UpdateRunTestCase, fill)
 
 GERMAN_TEXTS = {
@@ -66,7 +66,7 @@ class KazakhUser(ShownTextTestCase):
         self.set_last_run_folder()
         run = self.run_installer(answers=[OK])
         self.print_boxes(run)
-        self.assertEndedNormally(run, CHECK_FAILED)
+        self.assertEndedNormally(run, FAILED)
         self.assertBoxes(run, [dict(caption=RUSSIAN_TITLE, text=fill(NO_FILE_RUSSIAN, "russian.lng"),
                                     buttons=["ok"], russian_buttons=True)])
 
@@ -77,7 +77,7 @@ class KazakhUser(ShownTextTestCase):
         self.set_last_run_folder(self.detour_folder())
         run = self.run_installer(answers=[YES, OK, NO])
         self.print_boxes(run)
-        self.assertEndedNormally(run, WRITE_FAILED)
+        self.assertEndedNormally(run, FAILED)
         cannot_install = fill(CANNOT_INSTALL_RUSSIAN, self.detour_folder() + PACK_NAME)
         # After the selection the caption of a built-in error is the file's "progname".
         self.assertBoxes(run, [dict(self.installask(), russian_buttons=True),
