@@ -128,7 +128,7 @@ TEST_F(InstallResourceUnderWine, FullDiskKeepsTheOldPackAndLeavesNoTemporaryFile
     ASSERT_LT(written, block.size());
   }
 
-  const InstallResult result = install(target);
+  const InstallResult result = install(target).result;
   const std::vector<std::string> left = namesIn(folder);
   const std::string kept = readWholeFile(target);
   deleteTree(folder.substr(0, folder.size() - 1));
