@@ -24,9 +24,9 @@ void ReportMissingFile(platform::MessageBoxes& boxes, const Settings& settings, 
 }
 
 void ReportFileContainsErrors(platform::MessageBoxes& boxes, const Settings& settings, std::string_view file) {
-  ShowBilingualError(boxes, settings, SystemText(file) + EnglishText(" file contains errors.\r\nPlease reinstall the program."),
-                     RussianText("Файл ") + SystemText(file) +
-                         RussianText(" содержит ошибки!\r\nПожалуйста, переустановите программу."));
+  ShowBilingualError(
+      boxes, settings, SystemText(file) + EnglishText(" file contains errors.\r\nPlease reinstall the program."),
+      RussianText("Файл ") + SystemText(file) + RussianText(" содержит ошибки!\r\nПожалуйста, переустановите программу."));
 }
 
 // The stored "LangFile" choice, when it is a string; anything else is no choice.

@@ -72,12 +72,12 @@ std::string LanguageFilePath(const Settings& settings, const LanguageFiles& lang
 bool LoadLanguageFiles(platform::Platform& platform, Settings& settings, SharedRegistry& registry,
                        LanguageFiles& languages);
 
-// Makes entry index the selected file and reads its header: program title,
-// program description, character set and message language id, and the code
-// page of the program title. False, after
-// the "file contains errors" box, when its character set or first language
-// code is not an integer; index stays selected then. False without a box
-// for an index that is not in the list.
+// Makes entry index the selected file and reads its header: program title
+// (with the code page of the file it came from), program description,
+// character set and message language id. False, after the "file contains
+// errors" box, when its character set or first language code is not an
+// integer; index stays selected then. False without a box for an index that
+// is not in the list.
 bool SelectLanguageFile(platform::Platform& platform, Settings& settings, LanguageFiles& languages, int index);
 
 }  // namespace nimbra

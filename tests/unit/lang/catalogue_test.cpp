@@ -46,7 +46,10 @@ TEST_F(CatalogueTest, BoxTextsAreInTheCodePageOfTheFileEachCameFromAndArgumentsI
   const platform::BoxText pack = catalogue.text("asktorun") + platform::BoxText(" 6", platform::kSystemCodePage);
   const platform::BoxText text = catalogue.formatLines("installask", {path, pack});
   EXPECT_EQ(text.bytes(), catalogue.FormatMessageLines("installask", {path.bytes(), pack.bytes()}));
-  EXPECT_EQ(text.pieces(), (std::vector<TextPiece>{{"Start Nimbra now?", 1251}, {" 6", 0}, {" nach ", 1250}, {"C:\\Caf\xE9\\", 0},
+  EXPECT_EQ(text.pieces(), (std::vector<TextPiece>{{"Start Nimbra now?", 1251},
+                                                   {" 6", 0},
+                                                   {" nach ", 1250},
+                                                   {"C:\\Caf\xE9\\", 0},
                                                    {" installieren?\r\nEs dauert.", 1250}}));
   // "asktorun" fell back to english.lng: its code page, not the selected file's.
   EXPECT_EQ(catalogue.text("asktorun").pieces(), (std::vector<TextPiece>{{"Start Nimbra now?", 1251}}));
