@@ -128,12 +128,13 @@ TEST_F(InstallResourceUnderWine, FullDiskKeepsTheOldPackAndLeavesNoTemporaryFile
     ASSERT_LT(written, block.size());
   }
 
-  const InstallResult result = install(target).result;
+  const InstallOutcome result = install(target);
   const std::vector<std::string> left = namesIn(folder);
   const std::string kept = readWholeFile(target);
   deleteTree(folder.substr(0, folder.size() - 1));
 
   EXPECT_EQ(result, InstallResult::Failed);
+  EXPECT_EQ(result.error, static_cast<std::uint32_t>(ERROR_DISK_FULL));
   EXPECT_EQ(world_.boxes.texts, std::vector<std::string>{"Can't install file " + target});
   EXPECT_EQ(kept, kOldPack);
   EXPECT_EQ(left, (std::vector<std::string>{"dwix.cok", "filler"}));

@@ -10,6 +10,9 @@ boxes show with the sample language files, and checks of what a run left.
             self.assertPackInstalled()
 """
 
+import re
+
+from . import registry as reg
 from .case import InstallerTestCase
 from .installation import PACK_MAGIC, STARTED_LOG
 
@@ -42,6 +45,9 @@ RUSSIAN_TEXTS = {
     "filecantopen": "Не удаётся открыть файл %1.\r\nЗакройте программу \"Нимбра\" и повторите попытку.",
     "codepage": "cp1251",
 }
+
+# A line of the installer's log: local ISO 8601 time to the millisecond, a blank, the record.
+LOG_LINE = re.compile(r"^(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d) (.*)$")
 
 NO_NIMBRA_ENGLISH = "There's no Nimbra installed.\r\nPlease install the program first."
 ENGLISH_TITLE = "Nimbra update"
@@ -96,6 +102,31 @@ class UpdateRunTestCase(InstallerTestCase):
         started substitute appended its start log."""
         files = [p for p in self.install.folder.rglob("*") if p.is_file() and p.name != STARTED_LOG]
         return sum(p.stat().st_size for p in files) >> 10
+
+    def log_argument(self, name="pack.log"):
+        """The argument log=PATH for a fresh log in the test's folder (beside the installation)."""
+        (self.install.folder.parent / name).unlink(missing_ok=True)
+        return "log=" + self.install.windows_folder.rstrip("\\").rsplit("\\", 1)[0] + "\\" + name
+
+    def log_records(self, name="pack.log"):
+        """The records of the log (without their timestamps), after checking
+        that every line is UTF-8, ends with CR LF and starts with a timestamp."""
+        path = self.install.folder.parent / name
+        if not path.exists():
+            return None
+        text = path.read_bytes().decode("utf-8")
+        self.assertTrue(text.endswith("\r\n"), text)
+        records = []
+        for line in text[:-2].split("\r\n"):
+            match = LOG_LINE.match(line)
+            self.assertIsNotNone(match, line)
+            records.append(match.group(2))
+        return records
+
+    def pack_version_value(self):
+        """The detection value "dwix.cok version" of the uninstall entry (64-bit view), or None."""
+        value = self.registry.value(reg.UNINSTALL_KEY, self.carried.file + " version")
+        return None if value is None else value.data
 
     def assertPackInstalled(self):
         pack = self.install.pack()

@@ -1,0 +1,130 @@
+"""What deployment tools run: quiet modest runs that end with the Windows
+Installer's exit codes and never show a box, the log, the usage box and the
+detection value. (740 cannot happen under Wine, where every process is an
+administrator; 1602 cannot happen in a quiet run, which asks nothing: both are
+covered by the native tests and by the interactive runs.)"""
+
+import os
+import unittest
+
+from harness.case import RUSSIAN
+from harness.robot import NO, OK
+from harness.update_run import (FAILED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, PACK_IN_USE,
+                                UpdateRunTestCase)
+
+# A quiet run that shows no box ends within seconds; a held pack adds the 17
+# attempts of 256 ms of the write's wait.
+QUICK_S = 15
+HELD_PACK_S = 17 * 0.256
+
+
+class QuietRun(UpdateRunTestCase):
+    def setUp(self):
+        super().setUp()
+        self.set_last_run_folder()
+
+    def run_quietly(self, *arguments):
+        # A box would be dismissed by the robot after its time-out: any box fails the test.
+        run = self.run_installer("modest", *arguments, answers=[NO, NO, NO], timeout_ms=30000)
+        self.assertNoBoxes(run)
+        if os.environ.get("NIMBRA_E2E_FIGURES"):
+            print("\n  %s: exit code %s after %.2f s" % (" ".join(arguments), run.exit_code, run.seconds))
+        return run
+
+    def test_success_installs_starts_nimbra_records_the_pack_version_and_logs_each_step(self):
+        self.install.create(pack_version=5)
+        log = self.log_argument()
+        run = self.run_quietly("runapp", "quiet", log)
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertLess(run.seconds, QUICK_S)
+        self.assertPackInstalled()
+        self.assertNimbraStartedOnceInItsFolder()
+        self.assertEqual(self.pack_version_value(), 6)
+        folder, pack = self.install.windows_folder, self.install.windows_path("dwix.cok")
+        records = self.log_records()
+        self.assertRegex(records[0], r"^command line: .*nimbra-pack-update\.exe\"? modest runapp quiet " +
+                         log.replace("\\", "\\\\") + "$")
+        self.assertEqual(records[1:], [
+            "installer 1.0.0, carrying dwix.cok (key \"crickets\", version 6)",
+            "installation folder %s (from \"TheLastRunFolder\")" % folder,
+            "installed pack version 5",
+            "pack written: " + pack,
+            "\"EstimatedSize\" = %d KiB" % self.folder_kib(),
+            "\"dwix.cok version\" = 6",
+            "Nimbra started through the shell: %sNimbra.exe" % folder,
+            "exit code 0"])
+
+    def test_missing_nimbra_ends_with_1605_and_logs_the_error_it_did_not_show(self):
+        self.install.create(nimbra=False, pack_version=5)
+        run = self.run_quietly("runapp", "QUIET", self.log_argument())
+        self.assertEndedNormally(run, NOT_INSTALLED)
+        self.assertLess(run.seconds, QUICK_S)
+        self.assertNothingWritten(installed_version=5)
+        self.assertIsNone(self.pack_version_value())
+        records = self.log_records()
+        self.assertEqual(records[-2:], [
+            "error \"Nimbra update\": %s (quiet: not shown)" % NO_NIMBRA_ENGLISH.replace("\r\n", " | "),
+            "exit code 1605"])
+
+    def test_pack_held_by_nimbra_ends_with_1618_after_the_wait_and_keeps_the_old_pack(self):
+        self.install.create(pack_version=5)
+        nimbra = self.start_nimbra(quit_delay_ms=60000)
+        self.addCleanup(nimbra.process.kill)
+        run = self.run_quietly("x", "quiet", self.log_argument())
+        self.assertEndedNormally(run, PACK_IN_USE)
+        self.assertGreaterEqual(run.seconds, HELD_PACK_S)
+        self.assertLess(run.seconds, HELD_PACK_S + QUICK_S)
+        self.assertEqual(self.install.pack_version(), 5)
+        self.assertIsNone(self.pack_version_value())
+        pack = self.install.windows_path("dwix.cok")
+        records = self.log_records()
+        for expected in ["Nimbra is running: asked it to quit",
+                         "installed pack: cannot be opened (error 32)",
+                         "pack not written: %s (in use by another program, error 32)" % pack,
+                         "error \"Nimbra update\": Can't install file %s (quiet: not shown)" % pack,
+                         "Nimbra not started: argument 2 is not \"runapp\"",
+                         "exit code 1618"]:
+            self.assertIn(expected, records)
+
+    def test_every_other_failure_ends_with_1603(self):
+        # Language files unusable, and a write that fails (a folder where the pack belongs).
+        for arrange in (lambda: self.install.create(languages=("russian.lng",), pack_version=5),
+                        lambda: (self.install.create(pack_version=None), self.install.path("dwix.cok").mkdir())):
+            arrange()
+            run = self.run_quietly("runapp", "quiet")
+            self.assertEndedNormally(run, FAILED)
+            self.assertLess(run.seconds, QUICK_S)
+            self.assertIsNone(self.pack_version_value())
+
+    def test_without_quiet_the_modest_run_still_shows_its_error(self):
+        self.install.create(nimbra=False, pack_version=5)
+        run = self.run_installer("modest", "runapp", answers=[OK])
+        self.assertEndedNormally(run, NOT_INSTALLED)
+        self.assertBoxes(run, [self.english_error(NO_NIMBRA_ENGLISH)])
+
+
+class Help(UpdateRunTestCase):
+    def assertUsage(self, locale, title, first_words, ok_text):
+        for word in ("/?", "-?", "/help", "-h", "--help"):
+            run = self.run_installer(word, answers=[OK], locale=locale)
+            self.assertEndedNormally(run, INSTALLED)
+            self.assertEqual(len(run.boxes), 1, word)
+            box = run.boxes[0]
+            self.assertEqual(box.button_ids, ["ok"])
+            self.assertEqual(box.buttons["ok"], ok_text)
+            self.assertEqual(box.caption, title)
+            self.assertTrue(box.text.startswith(first_words), box.text)
+            for code in ("0", "1602", "1603", "1605", "1618", "740"):
+                self.assertIn("\r\n%s - " % code, box.text)
+            self.assertIsNone(self.registry.values(r"HKEY_CURRENT_USER\Software\Tarvel\Nimbra"))
+
+    def test_help_shows_the_english_usage_and_creates_no_registry_key(self):
+        self.assertUsage(None, "Nimbra update", "Installs the sound pack dwix.cok (crickets 6)", "OK")
+
+    def test_help_for_a_russian_user_is_russian(self):
+        self.assertUsage(RUSSIAN, "Обновление программы \"Нимбра\"", "Устанавливает звуковой пакет dwix.cok",
+                         "ОК")
+
+
+if __name__ == "__main__":
+    unittest.main()
