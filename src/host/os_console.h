@@ -1,45 +1,34 @@
-// Running a command of the command interpreter hidden and capturing what it
-// prints, through a temporary file that the command's output is redirected to.
+// Running a command of the system's command interpreter hidden and capturing
+// what it prints. Nothing of it comes from the environment: the interpreter
+// is the one in the system directory, and its output comes back through a
+// pipe, never through a file in a folder that another program could reach.
 #pragma once
 
-#include <cstddef>
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "host/random.h"
 #include "platform/platform.h"
 
 namespace nimbra {
 
-// GetEnvironmentVariableA's buffer for "ComSpec": a longer value does not fit
-// and counts as no value.
-inline constexpr std::size_t kComSpecBufferSize = 260;
-inline constexpr std::size_t kTempNameLength = 8;
+// How long the interpreter may take; a hung one is ended and its output dropped.
+inline constexpr std::uint32_t kConsoleTimeoutMs = 10000;
 
-// Runs `command` through the interpreter named by "ComSpec" (hidden, in a new
-// console and process group) and waits for it without a time-out. Returns its
-// output converted from the OEM to the ANSI code page, every line followed by
-// CR LF; "" when there is no usable "ComSpec"; "\r\n" when nothing could be
-// captured. The output goes to a file of a new random name in "Temp" (the
-// current directory when unset), created here and deleted afterwards; no
-// other file is touched.
-std::string RunConsoleCommand(platform::Platform& platform, RandomGenerator& random, std::string_view command);
+// Runs `"<system directory>\cmd.exe" /d /c command` hidden, in a new console
+// and process group, with the system directory as its current directory,
+// for at most kConsoleTimeoutMs. Returns its output converted from the OEM to
+// the ANSI code page, every line followed by CR LF: "\r\n" when it did not
+// start, printed nothing or timed out; "" when the system directory is unknown.
+std::string RunConsoleCommand(platform::Platform& platform, std::string_view command);
 
-// `comSpec /c command > "outputPath"`; an interpreter path with a blank is
-// quoted so that CreateProcessA does not try its part before the blank.
-std::string ConsoleCommandLine(std::string_view comSpec, std::string_view command, std::string_view outputPath);
+// The interpreter's command line: its path in quotation marks, then /d (no
+// per-user AutoRun command), /c and the command.
+std::string ConsoleCommandLine(std::string_view interpreter, std::string_view command);
 
-// The "Temp" value with a trailing backslash, or "" when it is empty.
-std::string TempFolderPrefix(std::string_view temp);
-
-// kTempNameLength letters 'a'..'z', each drawn uniformly.
-std::string RandomTempName(RandomGenerator& random);
-
-// Creates a new, empty file folder + RandomTempName() with CREATE_NEW,
-// drawing again while the drawn name is taken. nullopt when a file cannot be
-// created for another reason.
-std::optional<std::string> CreateUniqueTempFile(platform::FileSystem& files, RandomGenerator& random,
-                                                std::string_view folder);
+// Captured bytes as the text that the naming reads: each line (ending at LF
+// or CR LF, any other CR dropped, a byte 0x1A ending the text) followed by
+// CR LF, and at least one line, so that nothing captured reads as "\r\n".
+std::string CapturedLines(std::string_view captured);
 
 }  // namespace nimbra

@@ -44,7 +44,7 @@ std::optional<OsFacts> GatherOsFacts(platform::SystemInfo& system) {
   return facts;
 }
 
-std::string PlatformOsQueries::verOutput() { return RunConsoleCommand(platform_, random_, "ver"); }
+std::string PlatformOsQueries::verOutput() { return RunConsoleCommand(platform_, "ver"); }
 
 std::optional<std::string> PlatformOsQueries::productName() {
   // The 64-bit view: a 32-bit program under WoW64 would otherwise read the
@@ -70,15 +70,15 @@ bool PlatformOsQueries::hasHotfixQ246009() {
   return platform_.registry.openKey(RegistryRoot::LocalMachine, kHotfixQ246009Key, win::kKeyQueryValue).key != nullptr;
 }
 
-std::optional<OsName> GetOperatingSystemName(platform::Platform& platform, RandomGenerator& random) {
+std::optional<OsName> GetOperatingSystemName(platform::Platform& platform) {
   auto facts = GatherOsFacts(platform.system);
   if (!facts) return std::nullopt;
-  PlatformOsQueries queries(platform, random);
+  PlatformOsQueries queries(platform);
   return NameOperatingSystem(*facts, queries);
 }
 
-std::string IdentifyOperatingSystem(platform::Platform& platform, RandomGenerator& random, bool& is64Bit) {
-  auto name = GetOperatingSystemName(platform, random);
+std::string IdentifyOperatingSystem(platform::Platform& platform, bool& is64Bit) {
+  auto name = GetOperatingSystemName(platform);
   if (!name) return "unknown";
   std::string result = ComposeOperatingSystemName(*name);
   is64Bit = NameSays64Bit(result);

@@ -7,7 +7,6 @@
 
 #include "host/os_facts.h"
 #include "host/os_naming.h"
-#include "host/random.h"
 #include "platform/platform.h"
 
 namespace nimbra {
@@ -17,13 +16,13 @@ namespace nimbra {
 // native processor architecture and, for version 5 only, the system metrics.
 std::optional<OsFacts> GatherOsFacts(platform::SystemInfo& system);
 
-// The costly facts, read only when asked: "ver" through RunConsoleCommand
-// (temporary names drawn from `random`), and registry values read straight
+// The costly facts, read only when asked: "ver" through RunConsoleCommand,
+// and registry values read straight
 // from the platform registry with their own access masks, since the shared
 // registry object does not exist yet. Every key is closed before a call returns.
 class PlatformOsQueries : public OsQueries {
  public:
-  PlatformOsQueries(platform::Platform& platform, RandomGenerator& random) : platform_(platform), random_(random) {}
+  explicit PlatformOsQueries(platform::Platform& platform) : platform_(platform) {}
 
   std::string verOutput() override;
   std::optional<std::string> productName() override;
@@ -32,15 +31,14 @@ class PlatformOsQueries : public OsQueries {
 
  private:
   platform::Platform& platform_;
-  RandomGenerator& random_;
 };
 
 // The name and the service-pack text; nullopt when the system gives no version
 // record or is neither Windows 9x nor NT. Starts at most one child process.
-std::optional<OsName> GetOperatingSystemName(platform::Platform& platform, RandomGenerator& random);
+std::optional<OsName> GetOperatingSystemName(platform::Platform& platform);
 
 // The composed name ("unknown" when it cannot be built). Sets is64Bit to
 // whether that name contains " 64"; leaves it as it was when the name is "unknown".
-std::string IdentifyOperatingSystem(platform::Platform& platform, RandomGenerator& random, bool& is64Bit);
+std::string IdentifyOperatingSystem(platform::Platform& platform, bool& is64Bit);
 
 }  // namespace nimbra

@@ -153,20 +153,19 @@ std::string serverEdition(const OsFacts& facts) {
   return v.productType == kNtServer ? "Unknown Server" : "Unknown Domain controller";
 }
 
-// Edition words from the extended record. Version 6 takes the marketing name
-// from the registry instead, since the record cannot tell its editions apart.
-void appendExtendedEdition(const OsFacts& facts, OsQueries& queries, std::string& name) {
-  if (facts.version.major == 6) {
-    if (auto productName = queries.productName()) name = *productName;
-    if (facts.architecture == win::kArchitectureAmd64) name += " 64-bit";
-    if (facts.architecture == win::kArchitectureIntel) name += " 32-bit";
-    return;
-  }
+std::string architectureWords(const OsFacts& facts) {
+  if (facts.architecture == win::kArchitectureAmd64) return " 64-bit";
+  if (facts.architecture == win::kArchitectureIntel) return " 32-bit";
+  return "";
+}
+
+// Edition words from the extended record, for every major version but 6.
+std::string extendedEdition(const OsFacts& facts) {
   switch (facts.version.productType) {
-    case win::kNtWorkstation: name += workstationEdition(facts); break;
+    case win::kNtWorkstation: return workstationEdition(facts);
     case kNtDomainController:
-    case kNtServer: name += serverEdition(facts); break;
-    default: name += "Unknown"; break;
+    case kNtServer: return serverEdition(facts);
+    default: return "Unknown";
   }
 }
 
@@ -188,6 +187,26 @@ std::string ntServicePack(const OsFacts& facts, OsQueries& queries) {
   return facts.version.servicePack;
 }
 
+// Version 6 with the extended record takes the marketing name from the
+// registry instead, since the record cannot tell its editions apart. That
+// name replaces everything before it, so the version words, and the "ver"
+// child they may need, are only worked out when it cannot be read.
+std::string ntName(const OsFacts& facts, OsQueries& queries) {
+  std::string name = "Microsoft Windows ";
+  if (!facts.extendedRecord) {
+    name += ntVersionWords(facts, queries);
+    appendBasicEdition(queries, name);
+  } else if (facts.version.major == 6) {
+    std::optional<std::string> productName = queries.productName();
+    name = productName ? *productName : name + ntVersionWords(facts, queries);
+    name += architectureWords(facts);
+  } else {
+    name += ntVersionWords(facts, queries);
+    name += extendedEdition(facts);
+  }
+  return name;
+}
+
 }  // namespace
 
 std::optional<OsName> NameOperatingSystem(const OsFacts& facts, OsQueries& queries) {
@@ -198,9 +217,7 @@ std::optional<OsName> NameOperatingSystem(const OsFacts& facts, OsQueries& queri
       result.servicePack = facts.version.servicePack;
       return result;
     case win::kPlatformWin32Nt:
-      result.name += ntVersionWords(facts, queries);
-      if (facts.extendedRecord) appendExtendedEdition(facts, queries, result.name);
-      else appendBasicEdition(queries, result.name);
+      result.name = ntName(facts, queries);
       result.servicePack = ntServicePack(facts, queries);
       return result;
     default:

@@ -18,7 +18,8 @@ struct OsName {
 
 // The naming tree: Windows 9x by version and build, the NT family by version
 // words, then edition words. Asks `queries` only in the branches that need a
-// fact, and for "ver" at most once. nullopt when the platform id is neither
+// fact, and for "ver" at most once: not at all when a "ProductName" that
+// replaces the whole name was read. nullopt when the platform id is neither
 // 1 (9x) nor 2 (NT).
 std::optional<OsName> NameOperatingSystem(const OsFacts& facts, OsQueries& queries);
 

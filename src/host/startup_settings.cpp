@@ -30,11 +30,10 @@ void StoreCommandLineArguments(Settings& settings, std::string_view commandLine)
 }
 
 void InitStartupSettings(platform::Platform& platform, StartupState& state, std::string_view commandLine) {
-  // Identification draws its temporary file name, so the seed comes first.
   state.random.seed(ClockSeed(platform.clock));
   state.settings.userLcid = platform.system.userDefaultLcid();
   state.settings.cyrillicUi = IsCyrillicUiLcid(state.settings.userLcid);
-  IdentifyOperatingSystem(platform, state.random, state.is64Bit);
+  IdentifyOperatingSystem(platform, state.is64Bit);
   state.registry = std::make_unique<SharedRegistry>(platform.registry, SharedRegistryAccessMask(state.is64Bit));
   StoreCommandLineArguments(state.settings, commandLine);
 }

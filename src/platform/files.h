@@ -75,6 +75,9 @@ class FileSystem {
   // when the file has other hard links, or when it is not a plain disk file.
   // Every write goes to the end of the file.
   virtual std::unique_ptr<File> openForAppend(std::string_view path) = 0;
+  // GetFullPathNameA: path made absolute against the current directory, with
+  // "." and ".." resolved; nullopt when it fails.
+  virtual std::optional<std::string> fullPath(std::string_view path) = 0;
 };
 
 }  // namespace nimbra::platform

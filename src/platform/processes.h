@@ -1,14 +1,47 @@
 // Other processes and the shell: the named mapping by which a running Nimbra
-// is detected, its main window, starting programs, the current directory.
+// is detected, its main window, starting programs directly or through the
+// desktop shell, and hidden console children.
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace nimbra::platform {
 
 using WindowId = std::uintptr_t;  // an HWND as a number; never 0
+
+// The steps of a start through the desktop shell, in order; a result names
+// the one that failed.
+enum class DesktopShellStep {
+  None,          // every step succeeded: the shell started the program
+  LoadCom,       // ole32 or oleaut32 of the system directory, with the functions used
+  InitializeCom,  // CoInitializeEx
+  ShellWindows,  // CoCreateInstance(CLSID_ShellWindows)
+  FindDesktop,   // IShellWindows::FindWindowSW(SWC_DESKTOP): no desktop shell
+  Browser,       // IServiceProvider::QueryService(SID_STopLevelBrowser)
+  View,          // IShellBrowser::QueryActiveShellView
+  Background,    // IShellView::GetItemObject(SVGIO_BACKGROUND)
+  Application,   // IShellFolderViewDual::get_Application, as IShellDispatch2
+  ShellExecute,  // IShellDispatch2::ShellExecute
+};
+
+struct DesktopShellResult {
+  DesktopShellStep failedStep = DesktopShellStep::None;
+  std::int32_t result = 0;  // the HRESULT of the failed step (0 for LoadCom)
+  bool started() const { return failedStep == DesktopShellStep::None; }
+};
+
+// What a hidden child process printed on its standard output.
+struct ChildOutput {
+  bool started = false;
+  bool timedOut = false;  // it was ended after the time-out; output is what came before
+  std::string output;     // the bytes as written, at most kChildOutputLimit of them
+};
+
+inline constexpr std::size_t kChildOutputLimit = 64 * 1024;
 
 struct MappingProbe {
   bool created = false;         // CreateFileMappingA returned a handle
@@ -30,12 +63,19 @@ class Processes {
   virtual std::intptr_t shellExecute(std::string_view verb, std::string_view file,
                                      std::string_view parameters, std::string_view directory,
                                      int showCommand) = 0;
-  // SetCurrentDirectoryA: false when the folder could not be made current.
-  virtual bool setCurrentDirectory(std::string_view path) = 0;
-  // CreateProcessA(nullptr, commandLine, no inherited handles, creationFlags, default
-  // environment and directory, STARTF_USESHOWWINDOW with SW_HIDE); when it starts, waits
-  // for it without a time-out and closes both handles. False when it did not start.
-  virtual bool runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) = 0;
+  // The same request made by the desktop shell, the process that owns the
+  // desktop window (Explorer): the program starts with the shell's rights,
+  // not the caller's. directory must be a full path.
+  virtual DesktopShellResult shellExecuteAsDesktop(std::string_view verb, std::string_view file,
+                                                   std::string_view parameters, std::string_view directory,
+                                                   int showCommand) = 0;
+  // CreateProcessA(application, commandLine, inheriting only the write end of
+  // an anonymous pipe as standard output, creationFlags, default environment,
+  // directory, STARTF_USESHOWWINDOW with SW_HIDE) and collects what it writes
+  // until it ends; after timeoutMs it is ended. Both handles are closed again.
+  virtual ChildOutput runHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
+                                               std::uint32_t creationFlags, std::string_view directory,
+                                               std::uint32_t timeoutMs) = 0;
 };
 
 }  // namespace nimbra::platform

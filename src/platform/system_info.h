@@ -1,5 +1,6 @@
 // Facts about the system and the process: version records, processor,
-// metrics, locale, environment, code pages, rights and the command line.
+// metrics, locale, the system directory, code pages, rights and the command
+// line.
 #pragma once
 
 #include <cstdint>
@@ -35,14 +36,18 @@ class SystemInfo {
   virtual int systemMetric(int index) = 0;
   // The user's locale (GetUserDefaultLCID), not the system's.
   virtual std::uint32_t userDefaultLcid() = 0;
-  // GetEnvironmentVariableA: the whole value, nullopt when the variable is not set.
-  virtual std::optional<std::string> environmentVariable(std::string_view name) = 0;
+  // GetSystemDirectoryA without a trailing backslash; "" when it fails.
+  virtual std::string systemDirectory() = 0;
   // OemToCharA: the same number of bytes, from the OEM to the ANSI code page.
   virtual std::string oemToAnsi(std::string_view text) = 0;
   // The text as UTF-8, each piece read in its own code page.
   virtual std::string utf8Of(const BoxText& text) = 0;
   // IsUserAnAdmin() != 0.
   virtual bool isUserAnAdmin() = 0;
+  // Whether the process token is elevated (TokenElevation). A system that
+  // has no elevation (before Vista) says no; a token that cannot be asked
+  // counts as elevated, the safe answer.
+  virtual bool processIsElevated() = 0;
   // The whole command line, program path included (GetCommandLineA).
   virtual std::string commandLine() = 0;
 };

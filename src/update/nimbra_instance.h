@@ -1,9 +1,13 @@
 // The running Nimbra, as the installer sees it: detected by its named file
-// mapping, asked to quit through its main window, started through the shell.
+// mapping, asked to quit through its main window, started through the shell
+// with the rights of the desktop user.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "host/settings.h"
-#include "platform/processes.h"
+#include "platform/platform.h"
 
 namespace nimbra {
 
@@ -19,9 +23,34 @@ bool NimbraIsRunning(platform::Processes& processes);
 // queue and silently end its next message box.
 void AskNimbraToQuit(platform::Processes& processes);
 
-// Makes the installation folder the current directory (a failure is ignored)
-// and opens installation folder + product key + ".exe" through the shell, with
-// no parameters and no directory, so that Nimbra starts in that folder.
-void StartNimbra(platform::Processes& processes, const Settings& settings);
+// How the start of Nimbra went.
+enum class NimbraStartOutcome {
+  StartedDirectly,             // not elevated: the installer started it itself
+  StartedThroughDesktopShell,  // elevated: the desktop shell started it, with the desktop user's rights
+  NoFullPath,                  // the installation folder could not be made a full path
+  DirectStartFailed,           // ShellExecuteA refused; code is its result
+  NoDesktopShell,              // elevated and no desktop shell started it; failedStep and code say why
+};
+
+struct NimbraStart {
+  NimbraStartOutcome outcome = NimbraStartOutcome::NoFullPath;
+  std::string program;  // the full path that was to be started
+  platform::DesktopShellStep failedStep = platform::DesktopShellStep::None;
+  std::int64_t code = 0;  // ShellExecuteA's result, or the HRESULT of the failed step
+  bool started() const {
+    return outcome == NimbraStartOutcome::StartedDirectly || outcome == NimbraStartOutcome::StartedThroughDesktopShell;
+  }
+};
+
+// Opens installation folder + product key + ".exe" with the verb "open", no
+// parameters, the folder as its directory and SW_SHOWNORMAL; the folder made
+// a full path first, since neither the shell's current directory nor ours is
+// the one a relative folder was meant against. An elevated installer never
+// starts Nimbra with its own token: it asks the desktop shell, and when no
+// desktop shell can do it, Nimbra is not started.
+NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings);
+
+// One line for the log: how Nimbra was started, or why not.
+std::string DescribeNimbraStart(const NimbraStart& start);
 
 }  // namespace nimbra

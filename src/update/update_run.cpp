@@ -36,12 +36,13 @@ void NameTheProduct(Settings& settings, const InstallerConfiguration& configurat
 }
 
 // "TheLastRunFolder" names the folder Nimbra last ran from; it wins over the
-// uninstall entry. A value that is not a string leaves the folder as found.
-// True when it named the folder.
+// uninstall entry. A value that is not a string leaves the folder as found, and
+// so does an empty one: it would name the current directory, which for an
+// elevated program is often System32. True when it named the folder.
 bool ApplyLastRunFolder(Settings& settings, SharedRegistry& registry) {
   auto productKey = OpenProductKey(registry, settings);
   StringRead folder = registry.readString("TheLastRunFolder");
-  if (folder.status != ValueRead::Ok) return false;
+  if (folder.status != ValueRead::Ok || folder.text.empty()) return false;
   settings.installationFolder = folder.text;
   AddTrailingBackslash(settings.installationFolder);
   return true;
@@ -176,11 +177,7 @@ void RecordInstallation(RunContext& run, bool packWritten) {
                      : name + " not written");
 }
 
-void StartNimbraAndRecord(RunContext& run) {
-  StartNimbra(run.platform.processes, run.settings);
-  run.log.record("Nimbra started through the shell: " + run.settings.installationFolder + run.settings.productKey +
-                 ".exe");
-}
+void StartNimbraAndRecord(RunContext& run) { run.log.record(DescribeNimbraStart(StartNimbra(run.platform, run.settings))); }
 
 // Starts Nimbra on "runapp" in the modest mode, else when the final question is answered Yes.
 void Finish(RunContext& run, MessageCatalogue& catalogue) {

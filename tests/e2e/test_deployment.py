@@ -51,7 +51,7 @@ class QuietRun(UpdateRunTestCase):
             "pack written: " + pack,
             "\"EstimatedSize\" = %d KiB" % self.folder_kib(),
             "\"dwix.cok version\" = 6",
-            "Nimbra started through the shell: %sNimbra.exe" % folder,
+            "Nimbra started through the desktop shell, as the desktop user: %sNimbra.exe" % folder,
             "exit code 0"])
 
     def test_missing_nimbra_ends_with_1605_and_logs_the_error_it_did_not_show(self):

@@ -118,6 +118,18 @@ std::unique_ptr<platform::File> Win32FileSystem::openForAppend(std::string_view 
   UniqueFile handle = OpenForAppendSafely(path);
   if (!handle) return nullptr;
   return std::make_unique<Win32File>(std::move(handle));
+std::optional<std::string> Win32FileSystem::fullPath(std::string_view path) {
+  const std::string relative = cString(path);
+  std::string full(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = ::GetFullPathNameA(relative.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return std::nullopt;
+    if (length < full.size()) {  // fitted: length excludes the NUL
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);  // too small: length is the size needed, NUL included
+  }
 }
 
 }  // namespace nimbra::win32

@@ -8,6 +8,8 @@
 
 #include "platform/win32/c_string.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_desktop_shell.h"
+#include "platform/win32/win32_hidden_child.h"
 
 namespace nimbra::win32 {
 
@@ -47,25 +49,18 @@ std::intptr_t Win32Processes::shellExecute(std::string_view verb, std::string_vi
   return reinterpret_cast<std::intptr_t>(result);
 }
 
-bool Win32Processes::setCurrentDirectory(std::string_view path) {
-  return ::SetCurrentDirectoryA(cString(path).c_str()) != FALSE;
+platform::DesktopShellResult Win32Processes::shellExecuteAsDesktop(std::string_view verb, std::string_view file,
+                                                                   std::string_view parameters,
+                                                                   std::string_view directory, int showCommand) {
+  return ShellExecuteThroughDesktop(verb, file, parameters, directory, showCommand);
 }
 
-bool Win32Processes::runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) {
-  // CreateProcessA may write into the command line, so it gets its own copy.
-  std::string mutableCommandLine = cString(commandLine);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION started{};
-  if (!::CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, creationFlags,
-                        nullptr, nullptr, &startup, &started))
-    return false;
-  const UniqueHandle process(started.hProcess);
-  const UniqueHandle thread(started.hThread);
-  ::WaitForSingleObject(process.get(), INFINITE);
-  return true;
+platform::ChildOutput Win32Processes::runHiddenCapturingOutput(std::string_view application,
+                                                               std::string_view commandLine,
+                                                               std::uint32_t creationFlags,
+                                                               std::string_view directory,
+                                                               std::uint32_t timeoutMs) {
+  return RunHiddenCapturingOutput(application, commandLine, creationFlags, directory, timeoutMs);
 }
 
 }  // namespace nimbra::win32

@@ -18,8 +18,12 @@ class Win32Processes final : public platform::Processes {
   std::intptr_t shellExecute(std::string_view verb, std::string_view file,
                              std::string_view parameters, std::string_view directory,
                              int showCommand) override;
-  bool setCurrentDirectory(std::string_view path) override;
-  bool runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) override;
+  platform::DesktopShellResult shellExecuteAsDesktop(std::string_view verb, std::string_view file,
+                                                     std::string_view parameters, std::string_view directory,
+                                                     int showCommand) override;
+  platform::ChildOutput runHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
+                                                 std::uint32_t creationFlags, std::string_view directory,
+                                                 std::uint32_t timeoutMs) override;
 
  private:
   OnDemandLibrary user32_{"user32.dll"};

@@ -59,24 +59,13 @@ int Win32SystemInfo::systemMetric(int index) {
 
 std::uint32_t Win32SystemInfo::userDefaultLcid() { return ::GetUserDefaultLCID(); }
 
-std::optional<std::string> Win32SystemInfo::environmentVariable(std::string_view name) {
-  const std::string variable = cString(name);
-  std::string value(MAX_PATH, '\0');
-  for (;;) {
-    // An empty variable also returns 0: only the last error tells it from a missing one.
-    ::SetLastError(ERROR_SUCCESS);
-    const DWORD length = ::GetEnvironmentVariableA(variable.c_str(), value.data(),
-                                                   static_cast<DWORD>(value.size()));
-    if (length == 0) {
-      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return std::string();
-    }
-    if (length < value.size()) {  // fitted: length excludes the NUL
-      value.resize(length);
-      return value;
-    }
-    value.resize(length);  // too small: length is the size needed, NUL included
-  }
+std::string Win32SystemInfo::systemDirectory() {
+  char folder[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::string text(folder, length);
+  if (text.size() > 3 && text.back() == '\\') text.pop_back();
+  return text;
 }
 
 std::string Win32SystemInfo::oemToAnsi(std::string_view text) {
@@ -110,6 +99,18 @@ bool Win32SystemInfo::isUserAnAdmin() {
     return false;
   BOOL member = FALSE;
   return ::CheckTokenMembership(nullptr, administrators.get(), &member) && member;
+}
+
+bool Win32SystemInfo::processIsElevated() {
+  UniqueHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) return true;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  if (::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
+    return elevation.TokenIsElevated != 0;
+  // Before Vista the information class does not exist, and neither does a
+  // split token: the program has the rights of the desktop user.
+  return ::GetLastError() != ERROR_INVALID_PARAMETER;
 }
 
 std::string Win32SystemInfo::commandLine() { return ::GetCommandLineA(); }

@@ -13,10 +13,11 @@ class Win32SystemInfo final : public platform::SystemInfo {
   std::uint16_t processorArchitecture() override;
   int systemMetric(int index) override;
   std::uint32_t userDefaultLcid() override;
-  std::optional<std::string> environmentVariable(std::string_view name) override;
+  std::string systemDirectory() override;
   std::string oemToAnsi(std::string_view text) override;
   std::string utf8Of(const platform::BoxText& text) override;
   bool isUserAnAdmin() override;
+  bool processIsElevated() override;
   std::string commandLine() override;
 
  private:

@@ -311,4 +311,25 @@ bool FakeFileSystem::deleteFile(std::string_view path) {
   return true;
 }
 
+std::optional<std::string> FakeFileSystem::fullPath(std::string_view path) {
+  if (faults_.take(Call::FullPath) || path.empty()) return std::nullopt;
+  const std::string full = isAbsolute(path) ? std::string(path) : currentDirectory + "\\" + std::string(path);
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : full + "\\") {
+    if (c != '\\' && c != '/') {
+      part.push_back(c);
+      continue;
+    }
+    if (part == ".." && parts.size() > 1) parts.pop_back();
+    else if (!part.empty() && part != "." && part != "..") parts.push_back(part);
+    part.clear();
+  }
+  std::string resolved;
+  for (const std::string& each : parts) resolved += each + "\\";
+  const char last = path.back();
+  if (parts.size() > 1 && last != '\\' && last != '/') resolved.pop_back();
+  return resolved;
+}
+
 }  // namespace nimbra::fake

@@ -59,6 +59,8 @@ class FakeFileSystem : public platform::FileSystem {
   bool deleteFile(std::string_view path) override;
   // Opens or creates the file in a folder that exists; refuses a folder or a held file.
   std::unique_ptr<platform::File> openForAppend(std::string_view path) override;
+  // Against currentDirectory, with "." and ".." resolved and the letter case kept.
+  std::optional<std::string> fullPath(std::string_view path) override;
 
  private:
   friend class FakeFile;

@@ -28,24 +28,27 @@ bool FakeProcesses::postMessage(platform::WindowId window, std::uint32_t message
 std::intptr_t FakeProcesses::shellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                                           std::string_view directory, int showCommand) {
   shellOpens.push_back({std::string(verb), std::string(file), std::string(parameters), std::string(directory),
-                        showCommand, files_.currentDirectory});
+                        showCommand});
   if (faults_.take(Call::ShellExecute)) return 2;  // SE_ERR_FNF
   return shellResult;
 }
 
-bool FakeProcesses::setCurrentDirectory(std::string_view path) {
-  currentDirectoryChanges.emplace_back(path);
-  if (faults_.take(Call::SetCurrentDirectory) || !files_.folderExists(path)) return false;
-  std::string folder(path);
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  files_.currentDirectory = folder;
-  return true;
+platform::DesktopShellResult FakeProcesses::shellExecuteAsDesktop(std::string_view verb, std::string_view file,
+                                                                  std::string_view parameters,
+                                                                  std::string_view directory, int showCommand) {
+  desktopOpens.push_back({std::string(verb), std::string(file), std::string(parameters), std::string(directory),
+                          showCommand});
+  return desktopResult;
 }
 
-bool FakeProcesses::runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) {
-  children.push_back({std::string(commandLine), creationFlags});
-  if (faults_.take(Call::RunProcess)) return false;
-  return onRun ? onRun(children.back().commandLine) : true;
+platform::ChildOutput FakeProcesses::runHiddenCapturingOutput(std::string_view application,
+                                                              std::string_view commandLine,
+                                                              std::uint32_t creationFlags,
+                                                              std::string_view directory, std::uint32_t timeoutMs) {
+  children.push_back(
+      {std::string(application), std::string(commandLine), creationFlags, std::string(directory), timeoutMs});
+  if (faults_.take(Call::RunProcess)) return {};
+  return onRun ? onRun(children.back()) : platform::ChildOutput{true, false, {}};
 }
 
 }  // namespace nimbra::fake

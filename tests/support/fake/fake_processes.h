@@ -28,23 +28,26 @@ class FakeProcesses : public platform::Processes {
   struct ShellOpen {
     std::string verb, file, parameters, directory;
     int showCommand;
-    std::string currentDirectory;  // of the program at the time of the call
   };
   struct Child {
-    std::string commandLine;
+    std::string application, commandLine;
     std::uint32_t creationFlags;
+    std::string directory;
+    std::uint32_t timeoutMs;
   };
 
   std::map<std::string, int> mappings;                     // existing mappings: name -> size
   std::map<std::string, platform::WindowId> windows;       // top-level windows by class
   std::vector<std::string> mappingProbes;                  // names probed, in order
   std::vector<Post> posts;
-  std::vector<ShellOpen> shellOpens;
+  std::vector<ShellOpen> shellOpens;    // made by the program itself
+  std::vector<ShellOpen> desktopOpens;  // asked of the desktop shell
   std::vector<Child> children;
-  std::vector<std::string> currentDirectoryChanges;
-  // Runs as the child process; false means it did not start. By default every child starts and does nothing.
-  std::function<bool(const std::string& commandLine)> onRun;
+  // Runs as the child process. By default every child starts and prints nothing.
+  std::function<platform::ChildOutput(const Child&)> onRun;
   std::intptr_t shellResult = 42;
+  // What the desktop shell route gives; by default the shell starts the program.
+  platform::DesktopShellResult desktopResult;
 
   platform::MappingProbe probeNamedMapping(std::string_view name, std::uint32_t maximumSize) override;
   std::optional<platform::WindowId> findWindow(std::string_view className) override;
@@ -52,8 +55,12 @@ class FakeProcesses : public platform::Processes {
                    std::intptr_t lParam) override;
   std::intptr_t shellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                              std::string_view directory, int showCommand) override;
-  bool setCurrentDirectory(std::string_view path) override;
-  bool runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) override;
+  platform::DesktopShellResult shellExecuteAsDesktop(std::string_view verb, std::string_view file,
+                                                     std::string_view parameters, std::string_view directory,
+                                                     int showCommand) override;
+  platform::ChildOutput runHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
+                                                 std::uint32_t creationFlags, std::string_view directory,
+                                                 std::uint32_t timeoutMs) override;
 
  private:
   FaultPlan& faults_;

@@ -12,7 +12,8 @@
 
 namespace nimbra::fake {
 
-// By default a 64-bit Windows 7 SP1 workstation, English (United States), administrator.
+// By default a 64-bit Windows 7 SP1 workstation, English (United States),
+// administrator, elevated.
 class FakeSystemInfo : public platform::SystemInfo {
  public:
   std::optional<platform::VersionRecord> extendedRecord =
@@ -21,9 +22,10 @@ class FakeSystemInfo : public platform::SystemInfo {
   std::uint16_t architecture = 9;
   std::map<int, int> metrics;
   std::uint32_t lcid = 1033;
-  std::map<std::string, std::string> environment;  // by exact name
+  std::string systemFolder = "C:\\Windows\\system32";
   std::function<std::string(std::string_view)> oemToAnsiTable;  // identity when empty
   bool administrator = true;
+  bool elevated = true;  // as the installer runs: its manifest asks for administrator rights
   std::string commandLineText = "\"C:\\Downloads\\nimbra-pack-update.exe\"";
   int versionCalls = 0;
   int metricCalls = 0;
@@ -39,11 +41,7 @@ class FakeSystemInfo : public platform::SystemInfo {
     return it == metrics.end() ? 0 : it->second;
   }
   std::uint32_t userDefaultLcid() override { return lcid; }
-  std::optional<std::string> environmentVariable(std::string_view name) override {
-    auto it = environment.find(std::string(name));
-    if (it == environment.end()) return std::nullopt;
-    return it->second;
-  }
+  std::string systemDirectory() override { return systemFolder; }
   std::string oemToAnsi(std::string_view text) override {
     return oemToAnsiTable ? oemToAnsiTable(text) : std::string(text);
   }
@@ -66,6 +64,7 @@ class FakeSystemInfo : public platform::SystemInfo {
     return utf8;
   }
   bool isUserAnAdmin() override { return administrator; }
+  bool processIsElevated() override { return elevated; }
   std::string commandLine() override { return commandLineText; }
 };
 

@@ -18,12 +18,12 @@ enum class Call {
   FileFlush,
   FileReplace,
   FileDelete,
+  FullPath,
   ListDirectory,
   MappingProbe,
   FindWindow,
   PostMessage,
   ShellExecute,
-  SetCurrentDirectory,
   RunProcess,
   ResourceFind,
 };

@@ -17,23 +17,16 @@ constexpr const char* kHotfix = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion
 
 class IdentificationTest : public ::testing::Test {
  protected:
-  IdentificationTest() { world.files.addFolder("C:\\Temp"); }
-
-  void comSpecPrints(std::string output) {
-    world.system.environment["ComSpec"] = "C:\\Windows\\system32\\cmd.exe";
-    world.system.environment["Temp"] = "C:\\Temp";
-    world.processes.onRun = [this, output](const std::string& commandLine) {
-      auto at = commandLine.rfind("> \"");
-      world.files.addFile(commandLine.substr(at + 3, commandLine.size() - at - 4), output);
-      return true;
+  void verPrints(std::string output) {
+    world.processes.onRun = [output](const fake::FakeProcesses::Child&) {
+      return platform::ChildOutput{true, false, output};
     };
   }
 
-  std::string identify() { return IdentifyOperatingSystem(platform, random, is64Bit); }
+  std::string identify() { return IdentifyOperatingSystem(platform, is64Bit); }
 
   fake::FakeWorld world;
   platform::Platform platform = world.platform();
-  RandomGenerator random{99};
   bool is64Bit = false;
 };
 
@@ -98,15 +91,25 @@ TEST_F(IdentificationTest, Windows10On64BitTakesTheNativeViewsProductName) {
   world.registry.setString(RegistryRoot::LocalMachine, kCurrentVersion, "ProductName", "Windows 10 Pro");
   world.registry.setString(RegistryRoot::LocalMachine, "SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion",
                            "ProductName", "32-bit view");
-  comSpecPrints("\r\nMicrosoft Windows [Version 10.0.19045.3803]\r\n");
+  verPrints("\r\nMicrosoft Windows [Version 10.0.19045.3803]\r\n");
 
   EXPECT_EQ(identify(), "Windows 10 Pro 64-bit");
   EXPECT_TRUE(is64Bit);
-  EXPECT_EQ(world.processes.children.size(), 1u);
+  // The name replaces everything "ver" could have said: it is not run.
+  EXPECT_TRUE(world.processes.children.empty());
   EXPECT_EQ(world.registry.log(),
             std::vector<std::string>{"open hklm\\software\\microsoft\\windows nt\\currentversion 0xF013F"});
   EXPECT_EQ(world.registry.openKeys(), 0);
-  EXPECT_TRUE(world.files.listTree("C:\\Temp").empty());
+}
+
+TEST_F(IdentificationTest, Windows10WithoutAReadableProductNameRunsVer) {
+  world.system.extendedRecord = platform::VersionRecord{6, 2, 9200, 2, "", 0x0100, 1};
+  world.registry.denyKey(RegistryRoot::LocalMachine, kCurrentVersion);
+  verPrints("\r\nMicrosoft Windows [Version 10.0.19045.3803]\r\n");
+  EXPECT_EQ(identify(), "Microsoft Windows 10  64-bit");
+  EXPECT_TRUE(is64Bit);
+  ASSERT_EQ(world.processes.children.size(), 1u);
+  EXPECT_EQ(world.processes.children[0].commandLine, "\"C:\\Windows\\system32\\cmd.exe\" /d /c ver");
 }
 
 TEST_F(IdentificationTest, Windows7On32BitIsProductName32BitAndServicePack) {
@@ -150,9 +153,10 @@ TEST_F(IdentificationTest, TheFlagIsClearedWhenTheNameHasNoSixtyFour) {
   EXPECT_FALSE(is64Bit);
 }
 
-TEST_F(IdentificationTest, Windows62WithoutComSpecFallsBackToABareSpace) {
+TEST_F(IdentificationTest, Windows62WithoutSystemDirectoryFallsBackToABareSpace) {
   world.system.extendedRecord = platform::VersionRecord{6, 2, 9200, 2, "", 0x0100, 1};
-  world.system.environment.erase("ComSpec");
+  world.registry.denyKey(RegistryRoot::LocalMachine, kCurrentVersion);
+  world.system.systemFolder.clear();
   EXPECT_EQ(identify(), "Microsoft Windows   64-bit");
   EXPECT_TRUE(world.processes.children.empty());
 }

@@ -108,5 +108,36 @@ TEST(NtVersionWords, AWindows62SystemRunsVerOnceEvenWhenItFallsBack) {
   EXPECT_EQ(queries.verCalls, 1);
 }
 
+// "ver" is started only where its words can reach the result: a readable
+// "ProductName" replaces the whole name of version 6 with the extended record.
+TEST(NtVersionWords, VerRunsOnlyWhereItCanChangeTheName) {
+  const struct {
+    std::uint32_t major, minor;
+    bool extended;
+    std::optional<std::string> productName;
+    const char* expected;
+    int verCalls;
+  } rows[] = {
+      {6, 2, true, "Windows 10 Pro", "Windows 10 Pro 64-bit", 0},
+      {6, 2, true, "", " 64-bit", 0},  // an empty value empties the name
+      {6, 2, true, std::nullopt, "Microsoft Windows 10  64-bit", 1},
+      {6, 2, false, "Windows 10 Pro", "Microsoft Windows 10 ", 1},  // the basic record never reads it
+      {11, 0, true, "Windows 11 Pro", "Microsoft Windows  11Unknown Workstation", 1},
+      {6, 1, true, std::nullopt, "Microsoft Windows 7  64-bit", 0},
+  };
+  for (const auto& row : rows) {
+    ScriptedOsQueries queries;
+    queries.ver = kVer10;
+    if (row.major == 11) queries.ver = kVer11;
+    queries.productNameValue = row.productName;
+    OsFacts facts = NtFacts(row.major, row.minor, kWs, 9);
+    facts.extendedRecord = row.extended;
+    auto name = NameOperatingSystem(facts, queries);
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ(name->name, row.expected) << row.major << "." << row.minor;
+    EXPECT_EQ(queries.verCalls, row.verCalls) << row.major << "." << row.minor;
+  }
+}
+
 }  // namespace
 }  // namespace nimbra

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "fake/fake_world.h"
-#include "host/os_console.h"
 #include "host/startup_settings.h"
 #include "platform/codes.h"
 
@@ -15,20 +14,6 @@ using fake::RegistryRoot;
 class StartupTest : public ::testing::Test {
  protected:
   void start() { InitStartupSettings(platform, state, ownCommandLine); }
-
-  // A 64-bit Windows 10 that runs "ver" and prints where the temporary file was.
-  void windows10() {
-    world.system.extendedRecord = platform::VersionRecord{6, 2, 9200, 2, "", 0x0100, 1};
-    world.system.environment["ComSpec"] = "C:\\Windows\\system32\\cmd.exe";
-    world.system.environment["Temp"] = "C:\\Temp";
-    world.files.addFolder("C:\\Temp");
-    world.processes.onRun = [this](const std::string& commandLine) {
-      auto at = commandLine.rfind("> \"");
-      world.files.addFile(commandLine.substr(at + 3, commandLine.size() - at - 4),
-                          "\r\nMicrosoft Windows [Version 10.0.19045]\r\n");
-      return true;
-    };
-  }
 
   fake::FakeWorld world;
   platform::Platform platform = world.platform();
@@ -49,23 +34,16 @@ TEST(ClockSeed, IsTheTickCountWhenTheCounterFails) {
   EXPECT_EQ(ClockSeed(clock), 4242u);
 }
 
-TEST_F(StartupTest, SeedsTheGeneratorBeforeIdentificationDrawsTheTempName) {
-  windows10();
+TEST_F(StartupTest, SeedsTheGeneratorFromTheClock) {
   world.clock.counter = 0x7700000042;
   start();
   RandomGenerator expected{0x00000042};
-  ASSERT_EQ(world.processes.children.size(), 1u);
-  EXPECT_NE(world.processes.children[0].commandLine.find("C:\\Temp\\" + RandomTempName(expected) + "\""),
-            std::string::npos);
-}
-
-TEST_F(StartupTest, SeedsFromTheTickCountWhenTheCounterFails) {
-  windows10();
+  EXPECT_EQ(state.random.next(), expected.next());
   world.clock.counter.reset();
   world.clock.ticks = 987654;
   start();
-  RandomGenerator expected{987654};
-  EXPECT_NE(world.processes.children[0].commandLine.find(RandomTempName(expected)), std::string::npos);
+  expected.seed(987654);
+  EXPECT_EQ(state.random.next(), expected.next());
 }
 
 struct LcidRow {
@@ -207,12 +185,15 @@ TEST_F(StartupTest, ReleaseClosesTheOpenKeyAndClearsTheTexts) {
     EXPECT_EQ(*text, "");
 }
 
-TEST_F(StartupTest, StartUpLeavesNoKeyOpenAndNoTempFile) {
-  windows10();
+TEST_F(StartupTest, StartUpOnWindows10LeavesNoKeyOpenTouchesNoFileAndRunsNoChild) {
+  world.system.extendedRecord = platform::VersionRecord{6, 2, 9200, 2, "", 0x0100, 1};
+  world.registry.setString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                           "ProductName", "Windows 10 Pro");
   start();
+  EXPECT_TRUE(state.is64Bit);
   EXPECT_EQ(world.registry.openKeys(), 0);
-  EXPECT_EQ(world.files.openFiles(), 0);
-  EXPECT_TRUE(world.files.listTree("C:\\Temp").empty());
+  EXPECT_TRUE(world.files.log().empty());
+  EXPECT_TRUE(world.processes.children.empty());
   EXPECT_TRUE(world.boxes.shown.empty());
 }
 

@@ -32,7 +32,7 @@ TEST_F(InstallerMain, ModestRunAppFromTheCommandLineInstallsAndStartsNimbraWitho
             ExitCode::Installed);
   EXPECT_TRUE(world.boxes.shown.empty());
   EXPECT_EQ(world.files.contents("C:\\Program Files\\Nimbra\\dwix.cok"), std::string("dwix\x26") + "content");
-  EXPECT_EQ(world.processes.shellOpens.size(), 1u);
+  EXPECT_EQ(world.processes.desktopOpens.size(), 1u);
   EXPECT_EQ(world.registry.openKeys(), 0);
   EXPECT_EQ(world.files.openFiles(), 0);
 }
@@ -90,7 +90,7 @@ TEST_F(InstallerMain, TheLogTellsASuccessfulRunStepByStep) {
             prefix + "pack written: C:\\Program Files\\Nimbra\\dwix.cok\r\n" +
             prefix + "\"EstimatedSize\" = 0 KiB\r\n" +
             prefix + "\"dwix.cok version\" = 6\r\n" +
-            prefix + "Nimbra started through the shell: C:\\Program Files\\Nimbra\\Nimbra.exe\r\n" +
+            prefix + "Nimbra started through the desktop shell, as the desktop user: C:\\Program Files\\Nimbra\\Nimbra.exe\r\n" +
             prefix + "exit code 0\r\n");
   EXPECT_EQ(world.registry.dword(RegistryRoot::LocalMachine,
                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbra",

@@ -105,14 +105,15 @@ TEST_F(UpdateRun, OlderInstalledPackIsReplacedAfterTwoYesAnswersAndNimbraStartsI
   EXPECT_EQ(done.style, 0x00042024u);
 
   EXPECT_EQ(world.files.contents(kPack), carried);
-  ASSERT_EQ(world.processes.shellOpens.size(), 1u);
-  const auto& open = world.processes.shellOpens[0];
+  // Elevated, the installer asks the desktop shell, never starting Nimbra itself.
+  EXPECT_TRUE(world.processes.shellOpens.empty());
+  ASSERT_EQ(world.processes.desktopOpens.size(), 1u);
+  const auto& open = world.processes.desktopOpens[0];
   EXPECT_EQ(open.verb, "open");
   EXPECT_EQ(open.file, "C:\\Program Files\\Nimbra\\Nimbra.exe");
   EXPECT_EQ(open.parameters, "");
-  EXPECT_EQ(open.directory, "");
+  EXPECT_EQ(open.directory, kFolder);
   EXPECT_EQ(open.showCommand, 1);
-  EXPECT_EQ(open.currentDirectory, "C:\\Program Files\\Nimbra");
 }
 
 TEST_F(UpdateRun, EstimatedSizeIsTheFolderSizeInKiBAfterThePackIsWritten) {
@@ -143,7 +144,7 @@ TEST_F(UpdateRun, NewerInstalledPackAsksFirstAndNoKeepsItUntouched) {
   EXPECT_EQ(world.boxes.shown[0].text, "The installed dwix.cok is newer.\r\nReplace it anyway?");
   EXPECT_EQ(world.files.contents(kPack), Pack('\x27'));
   EXPECT_EQ(EstimatedSize(), std::nullopt);
-  EXPECT_TRUE(world.processes.shellOpens.empty());
+  EXPECT_TRUE(world.processes.desktopOpens.empty());
 }
 
 TEST_F(UpdateRun, NewerInstalledPackReplacedWhenTheUserAgreesTwice) {
@@ -160,7 +161,7 @@ TEST_F(UpdateRun, NoAnswerToTheInstallQuestionWritesNothing) {
   EXPECT_EQ(Run(), ExitCode::Declined);
   EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
   EXPECT_EQ(EstimatedSize(), std::nullopt);
-  EXPECT_TRUE(world.processes.shellOpens.empty());
+  EXPECT_TRUE(world.processes.desktopOpens.empty());
 }
 
 TEST_F(UpdateRun, OnlyYesCountsAsYes) {
@@ -179,7 +180,7 @@ TEST_F(UpdateRun, WithoutAnInstalledPackNothingIsProbedAndTheInstallQuestionIsAs
 TEST_F(UpdateRun, NoOnTheFinalQuestionLeavesNimbraClosed) {
   world.boxes.answers = {win::kIdYes, win::kIdNo};
   EXPECT_EQ(Run(), ExitCode::Installed);
-  EXPECT_TRUE(world.processes.shellOpens.empty());
+  EXPECT_TRUE(world.processes.desktopOpens.empty());
 }
 
 TEST_F(UpdateRun, ModestRunAppInAnyCaseAsksNothingWritesAndStartsNimbra) {
@@ -189,8 +190,8 @@ TEST_F(UpdateRun, ModestRunAppInAnyCaseAsksNothingWritesAndStartsNimbra) {
   EXPECT_TRUE(world.boxes.shown.empty());
   EXPECT_EQ(world.files.contents(kPack), carried);
   EXPECT_TRUE(EstimatedSize().has_value());
-  ASSERT_EQ(world.processes.shellOpens.size(), 1u);
-  EXPECT_EQ(world.processes.shellOpens[0].file, "C:\\Program Files\\Nimbra\\Nimbra.exe");
+  ASSERT_EQ(world.processes.desktopOpens.size(), 1u);
+  EXPECT_EQ(world.processes.desktopOpens[0].file, "C:\\Program Files\\Nimbra\\Nimbra.exe");
 }
 
 class ModestRun : public UpdateRun, public ::testing::WithParamInterface<const char*> {};
@@ -199,7 +200,7 @@ TEST_P(ModestRun, WithoutRunAppAsksNothingWritesAndLeavesNimbraClosed) {
   Modest(GetParam());
   EXPECT_EQ(Run(), ExitCode::Installed);
   EXPECT_TRUE(world.boxes.shown.empty());
-  EXPECT_TRUE(world.processes.shellOpens.empty());
+  EXPECT_TRUE(world.processes.desktopOpens.empty());
   EXPECT_EQ(world.files.contents(kPack), carried);
 }
 
@@ -380,7 +381,7 @@ TEST_F(UpdateRun, FailedWriteStillRecordsTheSizeAndAsksTheFinalQuestion) {
   EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
   EXPECT_TRUE(EstimatedSize().has_value());
   EXPECT_FALSE(world.registry.dword(RegistryRoot::LocalMachine, kUninstallKey, "dwix.cok version"));
-  EXPECT_EQ(world.processes.shellOpens.size(), 1u);
+  EXPECT_EQ(world.processes.desktopOpens.size(), 1u);
 }
 
 TEST_F(UpdateRun, ModestWriteOfAHeldPackGivesUpButStillStartsNimbraOnRunApp) {
@@ -391,7 +392,7 @@ TEST_F(UpdateRun, ModestWriteOfAHeldPackGivesUpButStillStartsNimbraOnRunApp) {
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].text, "Can't install file C:\\Program Files\\Nimbra\\dwix.cok");
   EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
-  EXPECT_EQ(world.processes.shellOpens.size(), 1u);
+  EXPECT_EQ(world.processes.desktopOpens.size(), 1u);
 }
 
 TEST_F(UpdateRun, MissingUninstallKeyIsCreatedWithTheSizeAndThePackVersionForDetection) {

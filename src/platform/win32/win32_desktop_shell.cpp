@@ -1,0 +1,166 @@
+#include "platform/win32/win32_desktop_shell.h"
+
+#include <windows.h>
+// windows.h first: the shell headers rely on its types.
+#include <exdisp.h>
+#include <servprov.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "platform/win32/system_library.h"
+
+namespace nimbra::win32 {
+
+namespace {
+
+using platform::DesktopShellResult;
+using Step = platform::DesktopShellStep;
+
+// COM and automation, loaded for this one use: the installer must not import
+// them (their load would cost every run), and never from anywhere but System32.
+struct ComFunctions {
+  SystemLibrary ole32{"ole32.dll"};
+  SystemLibrary oleaut32{"oleaut32.dll"};
+  decltype(&::CoInitializeEx) coInitializeEx = ole32.function<decltype(&::CoInitializeEx)>("CoInitializeEx");
+  decltype(&::CoUninitialize) coUninitialize = ole32.function<decltype(&::CoUninitialize)>("CoUninitialize");
+  decltype(&::CoCreateInstance) coCreateInstance =
+      ole32.function<decltype(&::CoCreateInstance)>("CoCreateInstance");
+  decltype(&::SysAllocStringLen) sysAllocStringLen =
+      oleaut32.function<decltype(&::SysAllocStringLen)>("SysAllocStringLen");
+  decltype(&::SysFreeString) sysFreeString = oleaut32.function<decltype(&::SysFreeString)>("SysFreeString");
+
+  bool complete() const {
+    return coInitializeEx && coUninitialize && coCreateInstance && sysAllocStringLen && sysFreeString;
+  }
+};
+
+// Releases its interface once, when it goes out of scope.
+template <typename Interface>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (object_) object_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+
+  Interface* operator->() const { return object_; }
+  Interface* get() const { return object_; }
+  Interface** put() { return &object_; }
+  void** putVoid() { return reinterpret_cast<void**>(&object_); }
+
+ private:
+  Interface* object_ = nullptr;
+};
+
+// An automation string of ANSI text, freed with its owner.
+class Bstr {
+ public:
+  Bstr(const ComFunctions& com, std::string_view ansi) : com_(com) {
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
+    text_ = com.sysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  }
+  ~Bstr() {
+    if (text_) com_.sysFreeString(text_);
+  }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+
+  BSTR get() const { return text_; }
+  VARIANT variant() const {
+    VARIANT value{};
+    value.vt = VT_BSTR;
+    value.bstrVal = text_;
+    return value;
+  }
+
+ private:
+  const ComFunctions& com_;
+  BSTR text_ = nullptr;
+};
+
+DesktopShellResult failed(Step step, HRESULT result) { return {step, static_cast<std::int32_t>(result)}; }
+
+// S_FALSE without an object (FindWindowSW when there is no desktop) counts as
+// a failure too.
+HRESULT checked(HRESULT result, const void* object) {
+  if (FAILED(result)) return result;
+  return result == S_OK && object != nullptr ? S_OK : E_FAIL;
+}
+
+// The desktop's automation object: desktop window -> its browser -> the
+// active view -> the view's background -> its application object.
+DesktopShellResult findDesktopDispatch(const ComFunctions& com, ComPtr<IShellDispatch2>& shell) {
+  ComPtr<IShellWindows> windows;
+  HRESULT hr = com.coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows, windows.putVoid());
+  if (checked(hr, windows.get()) != S_OK) return failed(Step::ShellWindows, checked(hr, windows.get()));
+
+  VARIANT location{};
+  location.vt = VT_I4;
+  location.lVal = CSIDL_DESKTOP;
+  VARIANT empty{};
+  long window = 0;
+  ComPtr<IDispatch> desktop;
+  hr = checked(windows->FindWindowSW(&location, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.put()),
+               desktop.get());
+  if (hr != S_OK) return failed(Step::FindDesktop, hr);
+
+  ComPtr<IServiceProvider> provider;
+  ComPtr<IShellBrowser> browser;
+  hr = desktop->QueryInterface(IID_IServiceProvider, provider.putVoid());
+  if (SUCCEEDED(hr)) hr = provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.putVoid());
+  if ((hr = checked(hr, browser.get())) != S_OK) return failed(Step::Browser, hr);
+
+  ComPtr<IShellView> view;
+  if ((hr = checked(browser->QueryActiveShellView(view.put()), view.get())) != S_OK) return failed(Step::View, hr);
+
+  ComPtr<IDispatch> background;
+  ComPtr<IShellFolderViewDual> folderView;
+  hr = view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.putVoid());
+  if (SUCCEEDED(hr) && background.get()) hr = background->QueryInterface(IID_IShellFolderViewDual, folderView.putVoid());
+  if ((hr = checked(hr, folderView.get())) != S_OK) return failed(Step::Background, hr);
+
+  ComPtr<IDispatch> application;
+  hr = folderView->get_Application(application.put());
+  if (SUCCEEDED(hr) && application.get()) hr = application->QueryInterface(IID_IShellDispatch2, shell.putVoid());
+  if ((hr = checked(hr, shell.get())) != S_OK) return failed(Step::Application, hr);
+  return {};
+}
+
+DesktopShellResult executeThroughDesktop(const ComFunctions& com, std::string_view verb, std::string_view file,
+                                         std::string_view parameters, std::string_view directory,
+                                         int showCommand) {
+  ComPtr<IShellDispatch2> shell;
+  if (DesktopShellResult found = findDesktopDispatch(com, shell); !found.started()) return found;
+  const Bstr fileText(com, file), parametersText(com, parameters), directoryText(com, directory), verbText(com, verb);
+  VARIANT show{};
+  show.vt = VT_I4;
+  show.lVal = showCommand;
+  const HRESULT hr = shell->ShellExecute(fileText.get(), parametersText.variant(), directoryText.variant(),
+                                         verbText.variant(), show);
+  if (FAILED(hr)) return failed(Step::ShellExecute, hr);
+  return {};
+}
+
+}  // namespace
+
+DesktopShellResult ShellExecuteThroughDesktop(std::string_view verb, std::string_view file,
+                                              std::string_view parameters, std::string_view directory,
+                                              int showCommand) {
+  const ComFunctions com;
+  if (!com.complete()) return failed(Step::LoadCom, S_OK);
+  const HRESULT initialized = com.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  if (FAILED(initialized)) return failed(Step::InitializeCom, initialized);
+  // Every interface is released inside the call, before COM goes.
+  const DesktopShellResult result = executeThroughDesktop(com, verb, file, parameters, directory, showCommand);
+  com.coUninitialize();
+  return result;
+}
+
+}  // namespace nimbra::win32

@@ -1,0 +1,84 @@
+#include "platform/win32/win32_hidden_child.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/c_string.h"
+#include "platform/win32/handles.h"
+
+namespace nimbra::win32 {
+
+namespace {
+
+// How often a running child is looked at; "ver" takes about 100 ms.
+constexpr DWORD kPollMs = 10;
+
+// Reads what the pipe holds now, without blocking; keeps the first
+// kChildOutputLimit bytes and drops the rest, so a flood costs no memory.
+void drainPipe(HANDLE pipe, std::string& output) {
+  char buffer[4096];
+  for (;;) {
+    DWORD available = 0;
+    if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) return;
+    DWORD got = 0;
+    if (!::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) return;
+    const std::size_t room = platform::kChildOutputLimit - std::min(output.size(), platform::kChildOutputLimit);
+    output.append(buffer, std::min<std::size_t>(got, room));
+  }
+}
+
+// Collects the output until the child ends or the time is up.
+void collectUntilEnd(HANDLE process, HANDLE pipe, std::uint32_t timeoutMs, platform::ChildOutput& result) {
+  const DWORD started = ::GetTickCount();
+  for (;;) {
+    drainPipe(pipe, result.output);
+    const DWORD elapsed = ::GetTickCount() - started;
+    if (elapsed >= timeoutMs) {
+      ::TerminateProcess(process, 1);
+      ::WaitForSingleObject(process, 1000);
+      result.timedOut = true;
+      return;
+    }
+    if (::WaitForSingleObject(process, std::min<DWORD>(kPollMs, timeoutMs - elapsed)) == WAIT_OBJECT_0) {
+      drainPipe(pipe, result.output);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+platform::ChildOutput RunHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
+                                               std::uint32_t creationFlags, std::string_view directory,
+                                               std::uint32_t timeoutMs) {
+  platform::ChildOutput result;
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  UniqueHandle readEnd, writeEnd;
+  if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0)) return result;
+  // The child inherits every inheritable handle of ours: the write end is the only one.
+  ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdOutput = writeEnd.get();
+  // CreateProcessA may write into the command line, so it gets its own copy.
+  std::string mutableCommandLine = cString(commandLine);
+  const std::string applicationPath = cString(application), folder = cString(directory);
+  PROCESS_INFORMATION child{};
+  if (!::CreateProcessA(applicationPath.c_str(), mutableCommandLine.data(), nullptr, nullptr, TRUE, creationFlags,
+                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &child))
+    return result;
+  const UniqueHandle process(child.hProcess);
+  const UniqueHandle thread(child.hThread);
+  result.started = true;
+  // Ours closed, the pipe belongs to the child alone.
+  writeEnd.reset();
+  collectUntilEnd(process.get(), readEnd.get(), timeoutMs, result);
+  return result;
+}
+
+}  // namespace nimbra::win32
