@@ -29,6 +29,12 @@ add_library(nimbra_installer_core OBJECT ${text_sources} ${messages_sources} ${h
             ${lang_sources} ${install_sources} ${update_sources} ${win32_sources})
 target_include_directories(nimbra_installer_core PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(nimbra_installer_core PRIVATE -flto)
+# The installer runs elevated on outside input: canaries on every function
+# with a local array or address-taken local, and the checked variants of the
+# string and memory functions where sizes are known. libssp comes from the
+# toolchain and is linked statically, so no DLL is added.
+set(nimbra_installer_hardening -fstack-protector-strong -D_FORTIFY_SOURCE=2)
+target_compile_options(nimbra_installer_core PRIVATE ${nimbra_installer_hardening})
 
 # nimbra_installer_pack(DIR PACK FILE VERSION OUT_PATH OUT_DEPENDS OUT_SOURCE):
 # the pack the installer carries: the file PACK, whose header is checked now
@@ -111,7 +117,7 @@ function(nimbra_add_installer target)
   # first on the link line, as the core's order there decides the layout.
   add_library(${target}_entry OBJECT ${PROJECT_SOURCE_DIR}/src/update/win_main.cpp)
   target_include_directories(${target}_entry PRIVATE ${PROJECT_SOURCE_DIR}/src ${resources})
-  target_compile_options(${target}_entry PRIVATE -flto)
+  target_compile_options(${target}_entry PRIVATE -flto ${nimbra_installer_hardening})
   add_executable(${target} WIN32 $<TARGET_OBJECTS:${target}_entry> $<TARGET_OBJECTS:nimbra_installer_core> ${rc})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME nimbra-pack-update RUNTIME_OUTPUT_DIRECTORY ${ARG_DIRECTORY}
                         NIMBRA_PACK_PATH ${pack_path} NIMBRA_PACK_SOURCE "${pack_source}"
@@ -125,7 +131,7 @@ function(nimbra_add_installer target)
   # Not yet: -Wl,--file-alignment=0x1000, which would let the loader map the
   # 16 MB resource instead of reading it, pads every section to a page and
   # puts the installer about 30 KB over its 256 KiB budget beyond the pack.
-  target_link_options(${target} PRIVATE -flto -flto-partition=one -s)
+  target_link_options(${target} PRIVATE -flto -flto-partition=one -s -fstack-protector-strong)
 
   nimbra_add_installer_checks(${target} ${ARG_TESTS})
 endfunction()
@@ -136,7 +142,7 @@ function(nimbra_add_installer_checks target prefix)
   set(checks GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls NoGuiLibraryImported
       CarriesPackAsResourceInRussian
       ManifestRequiresAdministratorWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
-      NoTimestampNorBuildPaths OverheadWithin256KiB)
+      NoTimestampNorBuildPaths OverheadWithin256KiB StackProtectorAndFortifyLinkedIn)
   foreach(check ${checks})
     add_test(NAME ${prefix}.${check}
              COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/check_installer.py $<TARGET_FILE:${target}>

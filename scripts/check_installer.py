@@ -276,6 +276,16 @@ def check_overhead(image, args):
         overhead, overhead / 1024, pack_size, hashlib.sha256(image.data).hexdigest())
 
 
+def check_hardening(image, args):
+    # libssp's handlers, linked in only when code calls them: the canary check
+    # of -fstack-protector-strong, and the checked string and memory functions
+    # of _FORTIFY_SOURCE.
+    for flag, message in (("-fstack-protector-strong", b"*** stack smashing detected ***"),
+                          ("-D_FORTIFY_SOURCE=2", b"*** buffer overflow detected ***")):
+        assert message in image.data, "built without %s: libssp's %r is not linked in" % (flag, message)
+    return "stack protector and fortified functions linked in"
+
+
 CHECKS = {
     "GuiSubsystem32Bit": check_gui_subsystem_32_bit,
     "AslrAndDepOn": check_aslr_and_dep,
@@ -288,6 +298,7 @@ CHECKS = {
     "VersionInfoNamesTarvelNimbraAndPack": check_version_info,
     "NoTimestampNorBuildPaths": check_reproducible,
     "OverheadWithin256KiB": check_overhead,
+    "StackProtectorAndFortifyLinkedIn": check_hardening,
 }
 
 

@@ -25,7 +25,7 @@ enum class DesktopShellStep {
   View,          // IShellBrowser::QueryActiveShellView
   Background,    // IShellView::GetItemObject(SVGIO_BACKGROUND)
   Application,   // IShellFolderViewDual::get_Application, as IShellDispatch2
-  ShellExecute,  // IShellDispatch2::ShellExecute
+  Execute,       // IShellDispatch2::ShellExecute
 };
 
 struct DesktopShellResult {

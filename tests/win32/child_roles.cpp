@@ -7,6 +7,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_system_info.h"
+#include "process_facts.h"
 
 namespace nimbra::win32::testing {
 namespace {
@@ -88,6 +89,22 @@ int sleepThenWrite(char** argv) {
   return writeResult(argv[3], "done");
 }
 
+// --print <count> <text> <ms>: writes text count times to standard output,
+// then sleeps.
+int print(char** argv) {
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  const std::string text = argv[3];
+  for (unsigned long i = std::stoul(argv[2]); i > 0; --i) {
+    DWORD written = 0;
+    if (!::WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return 2;
+  }
+  ::Sleep(std::stoul(argv[4]));
+  return 0;
+}
+
+// --write-parent <file>: the executable name of the process that started this one.
+int writeParent(char** argv) { return writeResult(argv[2], tools::parentProcessName()); }
+
 }  // namespace
 
 std::optional<int> runChildRole(int argc, char** argv) {
@@ -99,6 +116,8 @@ std::optional<int> runChildRole(int argc, char** argv) {
   if (role == "--write-current-directory" && argc == 3) return writeCurrentDirectory(argv);
   if (role == "--write-version" && argc == 3) return writeVersion(argv);
   if (role == "--sleep-then-write" && argc == 4) return sleepThenWrite(argv);
+  if (role == "--print" && argc == 5) return print(argv);
+  if (role == "--write-parent" && argc == 3) return writeParent(argv);
   return std::nullopt;
 }
 

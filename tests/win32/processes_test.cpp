@@ -1,4 +1,5 @@
-// Child processes, the named mapping probe, windows, messages and the shell.
+// Hidden children and their output, the named mapping probe, windows,
+// messages, the shell and the desktop shell.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,33 +24,53 @@ class ProcessesTest : public ::testing::Test {
   std::string folder_;
 };
 
-TEST_F(ProcessesTest, RunHiddenAndWaitReturnsOnlyOnceTheChildHasEnded) {
-  const std::string report = folder_ + "done.txt";
-  ASSERT_TRUE(processes_.runHiddenAndWait(
-      self() + " --sleep-then-write 500 " + testing::inQuotes(report), kHiddenConsoleFlags));
-  EXPECT_EQ(testing::readWholeFile(report), "done");
+TEST_F(ProcessesTest, HiddenChildOutputComesThroughThePipeOnceTheChildHasEnded) {
+  const auto child = processes_.runHiddenCapturingOutput(
+      testing::ownExecutablePath(), self() + " --print 2 \"line\r\n\" 300", kHiddenConsoleFlags, "", 10000);
+  EXPECT_TRUE(child.started);
+  EXPECT_FALSE(child.timedOut);
+  EXPECT_EQ(child.output, "line\r\nline\r\n");
 }
 
-TEST_F(ProcessesTest, CommandInterpreterWritesTheVerOutputToTheRedirectedFile) {
-  const auto comSpec = Win32SystemInfo().environmentVariable("ComSpec");
-  ASSERT_TRUE(comSpec);
-  const std::string output = folder_ + "abcdefgh";
-  ASSERT_TRUE(processes_.runHiddenAndWait(*comSpec + " /c ver > " + testing::inQuotes(output),
-                                          kHiddenConsoleFlags));
-  EXPECT_NE(testing::readWholeFile(output).find("Microsoft Windows 6.1.7601"), std::string::npos)
-      << testing::readWholeFile(output);
+TEST_F(ProcessesTest, SystemInterpreterPrintsVerWithoutAnyFile) {
+  const std::string folder = Win32SystemInfo().systemDirectory();
+  const std::string cmd = folder + "\\cmd.exe";
+  const auto child = processes_.runHiddenCapturingOutput(cmd, "\"" + cmd + "\" /d /c ver", kHiddenConsoleFlags,
+                                                         folder, 10000);
+  ASSERT_TRUE(child.started);
+  EXPECT_NE(child.output.find("Microsoft Windows 6.1.7601"), std::string::npos) << child.output;
 }
 
-TEST_F(ProcessesTest, ChildGetsTheCommandLineExactlyAsGiven) {
+TEST_F(ProcessesTest, AChildPastTheTimeOutIsEndedAndAFloodIsCapped) {
+  const DWORD started = ::GetTickCount();
+  const auto hung = processes_.runHiddenCapturingOutput(
+      testing::ownExecutablePath(), self() + " --print 1 early 60000", kHiddenConsoleFlags, "", 500);
+  EXPECT_TRUE(hung.started);
+  EXPECT_TRUE(hung.timedOut);
+  EXPECT_LT(::GetTickCount() - started, 5000u);
+
+  const auto flood = processes_.runHiddenCapturingOutput(
+      testing::ownExecutablePath(), self() + " --print 2000 " + std::string(100, 'x') + " 0", 0, "", 10000);
+  EXPECT_FALSE(flood.timedOut);
+  EXPECT_EQ(flood.output, std::string(platform::kChildOutputLimit, 'x'));
+}
+
+TEST_F(ProcessesTest, ChildGetsTheCommandLineExactlyAsGivenAndTheDirectory) {
   const std::string report = folder_ + "command-line.txt";
   const std::string commandLine =
       self() + " --write-command-line " + testing::inQuotes(report) + " \"two words\"  x\\y\"";
-  ASSERT_TRUE(processes_.runHiddenAndWait(commandLine, 0));
+  ASSERT_TRUE(processes_.runHiddenCapturingOutput(testing::ownExecutablePath(), commandLine, 0, "", 10000).started);
   EXPECT_EQ(testing::readWholeFile(report), commandLine);
+  const std::string cwd = folder_ + "cwd.txt";
+  ASSERT_TRUE(processes_.runHiddenCapturingOutput(testing::ownExecutablePath(),
+                                                  self() + " --write-current-directory " + testing::inQuotes(cwd), 0,
+                                                  folder_, 10000).started);
+  EXPECT_EQ(testing::readWholeFile(cwd), folder_.substr(0, folder_.size() - 1));
 }
 
-TEST_F(ProcessesTest, ProgramThatCannotStartReportsFalse) {
-  EXPECT_FALSE(processes_.runHiddenAndWait("C:\\nowhere\\absent.exe /c ver", kHiddenConsoleFlags));
+TEST_F(ProcessesTest, ProgramThatCannotStartReportsNotStarted) {
+  EXPECT_FALSE(processes_.runHiddenCapturingOutput("C:\\nowhere\\absent.exe", "absent.exe /c ver",
+                                                   kHiddenConsoleFlags, "", 10000).started);
 }
 
 TEST_F(ProcessesTest, FirstProbeCreatesTheMappingAndClosesItAgain) {
@@ -129,33 +150,31 @@ TEST_F(ProcessesTest, PostingToAWindowThatIsGoneFails) {
   EXPECT_FALSE(processes_.postMessage(reinterpret_cast<platform::WindowId>(gone), WM_QUIT, 0, 0));
 }
 
-TEST_F(ProcessesTest, ShellOpenWithAnEmptyDirectoryStartsInTheCurrentDirectory) {
-  char previous[MAX_PATH] = {};
-  ::GetCurrentDirectoryA(MAX_PATH, previous);
-  const std::string folder = folder_.substr(0, folder_.size() - 1);
-  ASSERT_TRUE(processes_.setCurrentDirectory(folder_));
+TEST_F(ProcessesTest, ShellOpenStartsTheProgramInTheGivenDirectory) {
   const std::string report = folder_ + "cwd.txt";
   const std::intptr_t result = processes_.shellExecute(
-      "open", testing::ownExecutablePath(), "--write-current-directory " + testing::inQuotes(report),
-      "", win::kSwShowNormal);
-  ::SetCurrentDirectoryA(previous);
+      "open", testing::ownExecutablePath(), "--write-current-directory " + testing::inQuotes(report), folder_,
+      win::kSwShowNormal);
   EXPECT_GT(result, 32);
   ASSERT_TRUE(testing::waitForFile(report, 20000));
-  EXPECT_EQ(testing::readWholeFile(report), folder);
+  EXPECT_EQ(testing::readWholeFile(report), folder_.substr(0, folder_.size() - 1));
+}
+
+// Every Wine process is elevated, so this is the route the installer takes:
+// the program's parent is the desktop process, not the caller.
+TEST_F(ProcessesTest, DesktopShellStartsTheProgramAsItsOwnChildInTheGivenDirectory) {
+  const std::string parent = folder_ + "parent.txt";
+  const auto started = processes_.shellExecuteAsDesktop(
+      "open", testing::ownExecutablePath(), "--write-parent " + testing::inQuotes(parent), folder_,
+      win::kSwShowNormal);
+  ASSERT_TRUE(started.started()) << static_cast<int>(started.failedStep) << " 0x" << std::hex << started.result;
+  ASSERT_TRUE(testing::waitForFile(parent, 20000));
+  EXPECT_EQ(testing::readWholeFile(parent), "explorer.exe");
 }
 
 TEST_F(ProcessesTest, ShellOpenOfAMissingFileReportsFileNotFound) {
   EXPECT_EQ(processes_.shellExecute("open", folder_ + "Nimbra.exe", "", "", win::kSwShowNormal),
             static_cast<std::intptr_t>(win::kErrorFileNotFound));
-}
-
-TEST_F(ProcessesTest, SettingAMissingCurrentDirectoryFailsAndKeepsTheOldOne) {
-  char before[MAX_PATH] = {};
-  ::GetCurrentDirectoryA(MAX_PATH, before);
-  EXPECT_FALSE(processes_.setCurrentDirectory(folder_ + "absent\\"));
-  char after[MAX_PATH] = {};
-  ::GetCurrentDirectoryA(MAX_PATH, after);
-  EXPECT_STREQ(after, before);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <exdisp.h>
 #include <servprov.h>
 #include <shldisp.h>
-#include <shlguid.h>
 #include <shlobj.h>
 
 #include <string>
@@ -19,18 +18,23 @@ namespace {
 using platform::DesktopShellResult;
 using Step = platform::DesktopShellStep;
 
+// The interface ids come from the headers' __uuidof declarations: linking
+// libuuid's tables instead would add about 36 KB of GUIDs to the installer.
+// This service id has no such declaration.
+constexpr GUID kTopLevelBrowserService = {0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
+
 // COM and automation, loaded for this one use: the installer must not import
 // them (their load would cost every run), and never from anywhere but System32.
 struct ComFunctions {
   SystemLibrary ole32{"ole32.dll"};
   SystemLibrary oleaut32{"oleaut32.dll"};
-  decltype(&::CoInitializeEx) coInitializeEx = ole32.function<decltype(&::CoInitializeEx)>("CoInitializeEx");
-  decltype(&::CoUninitialize) coUninitialize = ole32.function<decltype(&::CoUninitialize)>("CoUninitialize");
+  decltype(&::CoInitializeEx) coInitializeEx = ole32.procedure<decltype(::CoInitializeEx)>("CoInitializeEx");
+  decltype(&::CoUninitialize) coUninitialize = ole32.procedure<decltype(::CoUninitialize)>("CoUninitialize");
   decltype(&::CoCreateInstance) coCreateInstance =
-      ole32.function<decltype(&::CoCreateInstance)>("CoCreateInstance");
+      ole32.procedure<decltype(::CoCreateInstance)>("CoCreateInstance");
   decltype(&::SysAllocStringLen) sysAllocStringLen =
-      oleaut32.function<decltype(&::SysAllocStringLen)>("SysAllocStringLen");
-  decltype(&::SysFreeString) sysFreeString = oleaut32.function<decltype(&::SysFreeString)>("SysFreeString");
+      oleaut32.procedure<decltype(::SysAllocStringLen)>("SysAllocStringLen");
+  decltype(&::SysFreeString) sysFreeString = oleaut32.procedure<decltype(::SysFreeString)>("SysFreeString");
 
   bool complete() const {
     return coInitializeEx && coUninitialize && coCreateInstance && sysAllocStringLen && sysFreeString;
@@ -98,7 +102,7 @@ HRESULT checked(HRESULT result, const void* object) {
 // active view -> the view's background -> its application object.
 DesktopShellResult findDesktopDispatch(const ComFunctions& com, ComPtr<IShellDispatch2>& shell) {
   ComPtr<IShellWindows> windows;
-  HRESULT hr = com.coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows, windows.putVoid());
+  HRESULT hr = com.coCreateInstance(__uuidof(ShellWindows), nullptr, CLSCTX_ALL, __uuidof(IShellWindows), windows.putVoid());
   if (checked(hr, windows.get()) != S_OK) return failed(Step::ShellWindows, checked(hr, windows.get()));
 
   VARIANT location{};
@@ -113,8 +117,8 @@ DesktopShellResult findDesktopDispatch(const ComFunctions& com, ComPtr<IShellDis
 
   ComPtr<IServiceProvider> provider;
   ComPtr<IShellBrowser> browser;
-  hr = desktop->QueryInterface(IID_IServiceProvider, provider.putVoid());
-  if (SUCCEEDED(hr)) hr = provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.putVoid());
+  hr = desktop->QueryInterface(__uuidof(IServiceProvider), provider.putVoid());
+  if (SUCCEEDED(hr)) hr = provider->QueryService(kTopLevelBrowserService, __uuidof(IShellBrowser), browser.putVoid());
   if ((hr = checked(hr, browser.get())) != S_OK) return failed(Step::Browser, hr);
 
   ComPtr<IShellView> view;
@@ -122,13 +126,13 @@ DesktopShellResult findDesktopDispatch(const ComFunctions& com, ComPtr<IShellDis
 
   ComPtr<IDispatch> background;
   ComPtr<IShellFolderViewDual> folderView;
-  hr = view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.putVoid());
-  if (SUCCEEDED(hr) && background.get()) hr = background->QueryInterface(IID_IShellFolderViewDual, folderView.putVoid());
+  hr = view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.putVoid());
+  if (SUCCEEDED(hr) && background.get()) hr = background->QueryInterface(__uuidof(IShellFolderViewDual), folderView.putVoid());
   if ((hr = checked(hr, folderView.get())) != S_OK) return failed(Step::Background, hr);
 
   ComPtr<IDispatch> application;
   hr = folderView->get_Application(application.put());
-  if (SUCCEEDED(hr) && application.get()) hr = application->QueryInterface(IID_IShellDispatch2, shell.putVoid());
+  if (SUCCEEDED(hr) && application.get()) hr = application->QueryInterface(__uuidof(IShellDispatch2), shell.putVoid());
   if ((hr = checked(hr, shell.get())) != S_OK) return failed(Step::Application, hr);
   return {};
 }
@@ -144,7 +148,7 @@ DesktopShellResult executeThroughDesktop(const ComFunctions& com, std::string_vi
   show.lVal = showCommand;
   const HRESULT hr = shell->ShellExecute(fileText.get(), parametersText.variant(), directoryText.variant(),
                                          verbText.variant(), show);
-  if (FAILED(hr)) return failed(Step::ShellExecute, hr);
+  if (FAILED(hr)) return failed(Step::Execute, hr);
   return {};
 }
 

@@ -1,6 +1,8 @@
 #include "process_facts.h"
 
 #include <windows.h>
+// windows.h first: tlhelp32.h relies on its types.
+#include <tlhelp32.h>
 
 #include "platform/win32/handles.h"
 
@@ -40,6 +42,21 @@ std::string moduleFolderAnsi() {
     path.resize(path.size() * 2);
   }
   return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+std::string parentProcessName() {
+  const win32::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return {};
+  const DWORD self = GetCurrentProcessId();
+  DWORD parent = 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry))
+    if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry))
+    if (parent != 0 && entry.th32ProcessID == parent) return entry.szExeFile;
+  return {};
 }
 
 std::wstring ansiToWide(const std::string& text) {

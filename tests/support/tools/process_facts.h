@@ -16,6 +16,10 @@ std::wstring currentDirectoryWide();
 // The folder of the running executable, with its trailing backslash.
 std::string moduleFolderAnsi();
 
+// The executable name (e.g. "explorer.exe") of the process that started this
+// one; "" when it has ended or cannot be found.
+std::string parentProcessName();
+
 // ANSI bytes (the process's code page) as wide text.
 std::wstring ansiToWide(const std::string& text);
 

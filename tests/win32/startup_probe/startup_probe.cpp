@@ -43,10 +43,16 @@ class CountingProcesses : public platform::Processes {
                              std::string_view directory, int showCommand) override {
     return real_.shellExecute(verb, file, parameters, directory, showCommand);
   }
-  bool setCurrentDirectory(std::string_view path) override { return real_.setCurrentDirectory(path); }
-  bool runHiddenAndWait(std::string_view commandLine, std::uint32_t creationFlags) override {
+  platform::DesktopShellResult shellExecuteAsDesktop(std::string_view verb, std::string_view file,
+                                                     std::string_view parameters, std::string_view directory,
+                                                     int showCommand) override {
+    return real_.shellExecuteAsDesktop(verb, file, parameters, directory, showCommand);
+  }
+  platform::ChildOutput runHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
+                                                 std::uint32_t creationFlags, std::string_view directory,
+                                                 std::uint32_t timeoutMs) override {
     children.emplace_back(commandLine);
-    return real_.runHiddenAndWait(commandLine, creationFlags);
+    return real_.runHiddenCapturingOutput(application, commandLine, creationFlags, directory, timeoutMs);
   }
 
  private:
@@ -106,11 +112,11 @@ int main(int argc, char** argv) {
   // Start-up keeps only the flag; identify once more for the name itself.
   bool flag = false;
   ::QueryPerformanceCounter(&start);
-  const std::string name = IdentifyOperatingSystem(counted, state.random, flag);
+  const std::string name = IdentifyOperatingSystem(counted, flag);
   std::snprintf(line, sizeof line, "identifyUs=%.0f\n", microsecondsSince(start));
   report += line;
   report += "name=" + name + "\n";
-  report += "ver=" + escaped(RunConsoleCommand(counted, state.random, "ver")) + "\n";
+  report += "ver=" + escaped(RunConsoleCommand(counted, "ver")) + "\n";
   ReleaseStartupSettings(state);
 
   FILE* out = std::fopen(argv[1], "wb");

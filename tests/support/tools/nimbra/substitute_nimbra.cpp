@@ -9,7 +9,8 @@
 //   started, ready, quit-received, file-released, mapping-closed, exit,
 //   and on trouble hold-failed, window-failed, lifetime-expired.
 // Ordinary start: one "started" line appended to nimbra-started.log next to
-// the executable, with the command line and the current directory.
+// the executable, with the command line, the current directory and the name
+// of the process that started it.
 // Exit codes: 0 ended after WM_QUIT or an ordinary start, 1 bad options,
 // 2 the file could not be held, 3 no window, 4 the lifetime ran out.
 #include <windows.h>
@@ -48,7 +49,8 @@ JsonLine startedEvent() {
       .text("command_line", GetCommandLineW())
       .hex("command_line_hex", commandLine)
       .text("cwd", currentDirectoryWide())
-      .hex("cwd_hex", directory);
+      .hex("cwd_hex", directory)
+      .ascii("parent", parentProcessName());
 }
 
 struct WindowClassRegistration {
