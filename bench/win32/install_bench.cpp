@@ -109,8 +109,9 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  nimbra::RandomGenerator random{::GetTickCount()};
   auto install = [&] {
-    return nimbra::InstallResourceFile(platform, settings, "dwix", "cok", installed) ==
+    return nimbra::InstallResourceFile(platform, settings, random, "dwix", "cok", installed) ==
            nimbra::InstallResult::Installed;
   };
   auto copy = [&] { return ::CopyFileA(source.c_str(), copied.c_str(), FALSE) != FALSE; };

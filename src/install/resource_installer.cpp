@@ -4,6 +4,7 @@
 #include <string>
 
 #include "install/exclusive_open.h"
+#include "install/stale_temporaries.h"
 #include "install/temporary_file.h"
 #include "lang/presentation.h"
 #include "platform/codes.h"
@@ -30,13 +31,14 @@ std::optional<std::uint32_t> WriteAll(platform::File& file, std::span<const std:
 // process has the target open, the exclusive-open schedule waits for it; a
 // missing target (or any failure that is not a sharing conflict) needs no
 // wait: the creation and the replace below decide about it.
-InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock, std::span<const std::byte> bytes,
-                            std::string_view targetPath) {
+InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock, RandomGenerator& random,
+                            std::span<const std::byte> bytes, std::string_view targetPath) {
   platform::OpenedFile probe = OpenExclusiveWithRetry(files, clock, targetPath, RetryWhen::HeldByAnother);
   if (!probe.file && IsHeldByAnother(probe.error)) return {InstallResult::InUse, probe.error};
   probe.file.reset();
 
-  CreatedTemporary temporary = CreateTemporaryBeside(files, targetPath);
+  RemoveStaleTemporaries(files, targetPath, bytes);
+  CreatedTemporary temporary = CreateTemporaryBeside(files, random, targetPath);
   if (!temporary.file) return {InstallResult::Failed, temporary.error};
   TemporaryFileGuard guard(files, temporary.path);
   {
@@ -56,12 +58,12 @@ InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock,
 }  // namespace
 
 InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
-                                   std::string_view resourceName, std::string_view resourceType,
+                                   RandomGenerator& random, std::string_view resourceName, std::string_view resourceType,
                                    std::string_view targetPath) {
   InstallOutcome result{InstallResult::Failed, win::kErrorResourceNameNotFound};
   // A missing resource must not turn into an empty target.
   if (std::optional<std::span<const std::byte>> bytes = platform.resources.find(resourceName, resourceType)) {
-    result = InstallBytes(platform.files, platform.clock, *bytes, targetPath);
+    result = InstallBytes(platform.files, platform.clock, random, *bytes, targetPath);
   }
   if (result != InstallResult::Installed) {
     ShowBilingualError(platform.boxes, settings, EnglishText("Can't install file ") + SystemText(targetPath),

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "host/random.h"
 #include "host/settings.h"
 #include "platform/platform.h"
 
@@ -34,11 +35,13 @@ inline constexpr std::size_t kInstallWriteChunk = 1024 * 1024;
 // Finds the resource (name and type as strings, case ignored) and installs it
 // at targetPath, a full file path. An existing target that another process has
 // open is waited for on the exclusive-open schedule (17 attempts, 256 ms
-// apart). On any failure the bilingual "Can't install file " + targetPath box
-// is shown once, the target is left as it was and no temporary file remains.
+// apart). Temporary names are drawn from random; those that an earlier run
+// left holding part of this resource are removed first. On any failure the
+// bilingual "Can't install file " + targetPath box is shown once, the target
+// is left as it was and no temporary file remains.
 // Shows nothing on success. The outcome is for the caller's exit code and log only.
 InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
-                                  std::string_view resourceName, std::string_view resourceType,
-                                  std::string_view targetPath);
+                                   RandomGenerator& random, std::string_view resourceName, std::string_view resourceType,
+                                   std::string_view targetPath);
 
 }  // namespace nimbra

@@ -4,25 +4,38 @@
 
 namespace nimbra {
 
-std::string TemporaryPathFor(std::string_view target, int index) {
+namespace {
+constexpr std::string_view kTemporarySuffix = ".new";
+}  // namespace
+
+std::string TemporaryPathFor(std::string_view target, RandomGenerator& random) {
   std::string path(target);
-  path += ".new";
-  if (index > 0) path += std::to_string(index);
+  path += '.';
+  for (std::size_t i = 0; i < kTemporaryTagLength; ++i) path += static_cast<char>('a' + random.below(26));
+  path += kTemporarySuffix;
   return path;
 }
 
-CreatedTemporary CreateTemporaryBeside(platform::FileSystem& files, std::string_view target) {
+bool IsTemporaryNameOf(std::string_view name, std::string_view targetName) {
+  if (name.size() != targetName.size() + 1 + kTemporaryTagLength + kTemporarySuffix.size()) return false;
+  if (!name.starts_with(targetName) || !name.ends_with(kTemporarySuffix) || name[targetName.size()] != '.')
+    return false;
+  for (char c : name.substr(targetName.size() + 1, kTemporaryTagLength))
+    if (c < 'a' || c > 'z') return false;
+  return true;
+}
+
+CreatedTemporary CreateTemporaryBeside(platform::FileSystem& files, RandomGenerator& random, std::string_view target) {
   CreatedTemporary created;
-  for (int index = 0; index < kTemporaryNameCandidates; ++index) {
-    std::string path = TemporaryPathFor(target, index);
+  for (int draw = 0; draw < kTemporaryNameDraws; ++draw) {
+    std::string path = TemporaryPathFor(target, random);
     static_cast<platform::OpenedFile&>(created) =
         files.openFile(path, platform::FileAccess::Write, win::kShareNone, platform::FileCreation::CreateNew);
     if (created.file) {
       created.path = std::move(path);
       return created;
     }
-    // A name left behind by a run that was cut off (a power failure, say):
-    // not ours to remove, so use another one.
+    // Someone else's file of that name: not ours to touch, so draw another.
     if (created.error != win::kErrorFileExists && created.error != win::kErrorAlreadyExists) return created;
   }
   return created;

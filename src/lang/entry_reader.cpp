@@ -34,6 +34,11 @@ EntryRead ReadEntry(platform::FileSystem& files, std::string_view path, std::str
     if (reader.failed()) break;
     if (IsBlankLine(line)) return result;
     result.text.append("\r\n").append(line);
+    // A value of more lines than any box could show reads no further.
+    if (result.text.size() >= kTextLimit) {
+      result.text.resize(kTextLimit);
+      return result;
+    }
   }
   result.failed = reader.failed();
   return result;

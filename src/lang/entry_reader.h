@@ -18,8 +18,9 @@ enum class EntryExtent {
 };
 
 struct EntryRead {
-  // The value lines joined by CR LF. Empty when the key is absent: no key line,
-  // a key line that is the last line, or an empty first value line.
+  // The value lines joined by CR LF, cut at kTextLimit bytes. Empty when the
+  // key is absent: no key line, a key line that is the last line, or an empty
+  // first value line.
   std::string text;
   // The file could not be opened or a read failed; text then holds the whole
   // lines read before the failure.

@@ -18,14 +18,26 @@ int digitValue(char c, int base) {
   return value < base ? value : -1;
 }
 
+// Appends text[offset, offset + count) as far as it fits under kTextLimit;
+// false once the text is full.
+bool appendCapped(platform::BoxText& out, const platform::BoxText& text, std::size_t offset, std::size_t count) {
+  out.append(text, offset, std::min(count, kTextLimit - out.size()));
+  return out.size() < kTextLimit;
+}
+
+// Every occurrence replaced, the result cut at kTextLimit: a text full of
+// placeholders costs no more than that, however long the replacement.
 platform::BoxText replaceAll(const platform::BoxText& text, std::string_view pattern,
                              const platform::BoxText& replacement) {
   const std::string_view bytes = text.bytes();
   platform::BoxText out;
   for (std::size_t at = 0;;) {
     std::size_t found = bytes.find(pattern, at);
-    if (found == std::string_view::npos) return out.append(text, at, bytes.size() - at);
-    out.append(text, at, found - at).append(replacement);
+    if (found == std::string_view::npos) {
+      appendCapped(out, text, at, bytes.size() - at);
+      return out;
+    }
+    if (!appendCapped(out, text, at, found - at) || !appendCapped(out, replacement, 0, replacement.size())) return out;
     at = found + pattern.size();
   }
 }
@@ -71,6 +83,7 @@ std::optional<std::int32_t> ParseLanguageInteger(std::string_view text) {
 
 platform::BoxText SubstitutePlaceholders(platform::BoxText text, std::span<const platform::BoxText> arguments) {
   constexpr std::array<std::string_view, 4> kPlaceholders{"%1", "%2", "%3", "%4"};
+  if (text.size() > kTextLimit) text = platform::BoxText().append(text, 0, kTextLimit);
   for (std::size_t n = 0; n < kPlaceholders.size(); ++n) {
     if (text.bytes().find(kPlaceholders[n]) == std::string::npos) break;
     // A placeholder the caller gave no argument for is left for the reader to see.

@@ -14,6 +14,11 @@
 
 namespace nimbra {
 
+// The most bytes a catalogue text or a substituted text keeps; the rest is
+// cut. No message box shows more than 32,767 characters, so nothing that
+// could be seen is lost, and no language file can make a text cost more.
+inline constexpr std::size_t kTextLimit = 64 * 1024;
+
 // A blank line is empty once every byte of value 0x20 or less is cut from both
 // ends; it ends a multi-line value.
 bool IsBlankLine(std::string_view line);
@@ -30,7 +35,8 @@ std::optional<std::int32_t> ParseLanguageInteger(std::string_view text);
 // Replaces %1, then %2, %3, %4 by the arguments in turn, each time in the text
 // as substituted so far. Stops at the first placeholder that the text does not
 // contain or for which no argument was passed; that one and all higher ones
-// stay as they are.
+// stay as they are. The result keeps at most kTextLimit bytes: every text
+// under that comes out exactly as without the cap.
 // Each byte keeps its code page: the text's own, or its argument's.
 platform::BoxText SubstitutePlaceholders(platform::BoxText text, std::span<const platform::BoxText> arguments);
 // The same on bytes alone.

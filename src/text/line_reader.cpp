@@ -77,9 +77,10 @@ std::string_view LineReader::readLine() {
     if (lf && !straddles) {
       // The CR of a CR LF needs no copy: the view just stops before it.
       std::size_t content = length > 0 && start[length - 1] == '\r' ? length - 1 : length;
-      if (!std::memchr(start, '\r', content)) return {start, content};
+      if (!std::memchr(start, '\r', content)) return {start, std::min(content, kMaxLineLength)};
     }
     appendWithoutCr(joined_, start, length);
+    if (joined_.size() > kMaxLineLength) joined_.resize(kMaxLineLength);
     if (lf) break;
     straddles = true;
   }

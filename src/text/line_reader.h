@@ -1,7 +1,9 @@
 // Reads a text file line by line, the way the language files and the console
 // output are read: a line ends at LF or CR LF, any other CR is dropped, a byte
 // 0x1A ends the file. Reads in large blocks; a line is handed out as a view
-// into the block and copied only when it straddles two blocks.
+// into the block and copied only when it straddles two blocks. A line keeps
+// at most kMaxLineLength bytes; the rest of a longer one is read past, so no
+// file makes a line cost more memory than that.
 #pragma once
 
 #include <cstddef>
@@ -17,13 +19,14 @@ namespace nimbra {
 class LineReader {
  public:
   static constexpr std::size_t kBlockSize = 64 * 1024;
+  static constexpr std::size_t kMaxLineLength = 64 * 1024;
 
   explicit LineReader(platform::File& file, std::size_t blockSize = kBlockSize);
 
   // True when no byte is left (end of file, a 0x1A, or a read error).
   bool atEnd();
-  // The next line without its terminator; empty at the end. The view is valid
-  // until the next call.
+  // The next line without its terminator, cut to kMaxLineLength bytes; empty
+  // at the end. The view is valid until the next call.
   std::string_view readLine();
   // Skips whole lines up to the next one that begins with prefix, A-Z
   // comparing equal to a-z (after dropped CRs, like every line), and returns

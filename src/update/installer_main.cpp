@@ -1,5 +1,6 @@
 #include "update/installer_main.h"
 
+#include <exception>
 #include <string>
 
 #include "host/startup_settings.h"
@@ -32,6 +33,21 @@ ExitCode RunAndRelease(platform::Platform& platform, std::string_view commandLin
   return code;
 }
 
+// Nothing is expected to throw; should anything (a lack of memory, say), the
+// run still ends with the code for any other failure, where std::terminate
+// would abort with 3, which reads as something else.
+ExitCode RunAndReleaseCatching(platform::Platform& platform, std::string_view commandLine,
+                               const InstallerConfiguration& configuration, RunLog& log) {
+  try {
+    return RunAndRelease(platform, commandLine, configuration, log);
+  } catch (const std::exception& failure) {
+    log.record(std::string("unexpected failure: ") + failure.what());
+  } catch (...) {
+    log.record("unexpected failure");
+  }
+  return ExitCode::Failed;
+}
+
 }  // namespace
 
 ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine,
@@ -48,7 +64,7 @@ ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine
   BoxGate gate(platform.boxes, log, options.quiet);
   platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
                            platform.system,   platform.clock, platform.resources};
-  const ExitCode code = RunAndRelease(gated, commandLine, configuration, log);
+  const ExitCode code = RunAndReleaseCatching(gated, commandLine, configuration, log);
   log.record("exit code " + std::to_string(static_cast<int>(code)));
   return code;
 }

@@ -23,6 +23,7 @@ struct RunContext {
   platform::Platform& platform;
   Settings& settings;
   SharedRegistry& registry;
+  RandomGenerator& random;
   const InstallerConfiguration& configuration;
   RunLog& log;
 };
@@ -154,7 +155,7 @@ ExitCode InstallPack(RunContext& run) {
   const PackResource resource = PackResourceOf(run.configuration.packFileName);
   const std::string targetPath = run.settings.installationFolder + run.configuration.packFileName;
   const InstallOutcome outcome =
-      InstallResourceFile(run.platform, run.settings, resource.name, resource.type, targetPath);
+      InstallResourceFile(run.platform, run.settings, run.random, resource.name, resource.type, targetPath);
   run.log.record(WriteRecord(targetPath, outcome));
   switch (outcome.result) {
     case InstallResult::Installed: return ExitCode::Installed;
@@ -204,7 +205,7 @@ void Finish(RunContext& run, MessageCatalogue& catalogue) {
 
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
                    const InstallerConfiguration& configuration, RunLog& log) {
-  RunContext run{platform, state.settings, *state.registry, configuration, log};
+  RunContext run{platform, state.settings, *state.registry, state.random, configuration, log};
   NameTheProduct(run.settings, configuration);
   if (!FindInstallation(run)) return ExitCode::Failed;
   if (!NimbraIsInstalled(run)) return ExitCode::NotInstalled;

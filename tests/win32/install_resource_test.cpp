@@ -25,11 +25,12 @@ class InstallResourceUnderWine : public ::testing::Test {
   }
 
   InstallOutcome install(const std::string& target) {
-    return InstallResourceFile(world_.platform(), settings_, "dwix", "cok", target);
+    return InstallResourceFile(world_.platform(), settings_, random_, "dwix", "cok", target);
   }
 
   InstallPlatform world_;
   Settings settings_;
+  RandomGenerator random_{::GetTickCount()};
   std::string folder_;
   std::string target_;
 };
@@ -98,7 +99,7 @@ TEST_F(InstallResourceUnderWine, MissingFolderShowsTheBoxAndCreatesNothing) {
 
 TEST_F(InstallResourceUnderWine, MissingResourceLeavesThePackUntouched) {
   writeWholeFile(target_, kOldPack);
-  EXPECT_EQ(InstallResourceFile(world_.platform(), settings_, "crickets", "cok", target_), InstallResult::Failed);
+  EXPECT_EQ(InstallResourceFile(world_.platform(), settings_, random_, "crickets", "cok", target_), InstallResult::Failed);
   EXPECT_EQ(world_.boxes.texts, std::vector<std::string>{"Can't install file " + target_});
   EXPECT_EQ(readWholeFile(target_), kOldPack);
   EXPECT_EQ(namesIn(folder_), std::vector<std::string>{"dwix.cok"});

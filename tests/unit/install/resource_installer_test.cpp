@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "fake/fake_world.h"
+#include "install/temporary_file.h"
 #include "platform/codes.h"
 
 namespace nimbra {
@@ -34,7 +36,7 @@ class ResourceInstallerTest : public ::testing::Test {
   }
 
   InstallOutcome install(std::string_view target = kTarget) {
-    return InstallResourceFile(world.platform(), settings, "dwix", "cok", target);
+    return InstallResourceFile(world.platform(), settings, random, "dwix", "cok", target);
   }
 
   // Everything in the installation folder, for checking that nothing was left behind.
@@ -49,8 +51,15 @@ class ResourceInstallerTest : public ::testing::Test {
     EXPECT_EQ(box.style, 0x00200010u);
   }
 
+  // The temporary name the next draw of a generator seeded like `random` gives.
+  static std::string nextTemporary(std::uint32_t seed = 7) {
+    RandomGenerator same{seed};
+    return TemporaryPathFor(kTarget, same);
+  }
+
   fake::FakeWorld world;
   Settings settings;
+  RandomGenerator random{7};
 };
 
 TEST_F(ResourceInstallerTest, ReplacesAnExistingPackByteForByteAndShowsNothing) {
@@ -70,10 +79,13 @@ TEST_F(ResourceInstallerTest, CreatesThePackWhenNoneIsInstalled) {
   EXPECT_TRUE(world.clock.sleeps.empty());
 }
 
-TEST_F(ResourceInstallerTest, TemporaryFileIsCreatedNewWithNoSharingBesideTheTarget) {
+TEST_F(ResourceInstallerTest, TemporaryFileIsCreatedNewWithNoSharingUnderADrawnNameBesideTheTarget) {
+  const std::string temporary = nextTemporary();
+  EXPECT_TRUE(IsTemporaryNameOf(temporary.substr(std::string(kFolder).size() + 1), "dwix.cok")) << temporary;
   install();
-  EXPECT_NE(std::find(world.files.log().begin(), world.files.log().end(),
-                      "c:\\nimbra\\dwix.cok.new write share=0 create-new"),
+  std::string lowered = temporary;
+  for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_NE(std::find(world.files.log().begin(), world.files.log().end(), lowered + " write share=0 create-new"),
             world.files.log().end());
 }
 
@@ -94,7 +106,7 @@ TEST_F(ResourceInstallerTest, ResourceOfSeveralWriteChunksArrivesWhole) {
 
 TEST_F(ResourceInstallerTest, MissingResourceShowsTheBoxAndLeavesTheTargetUntouched) {
   world.files.addFile(kTarget, kOldPack);
-  InstallOutcome outcome = InstallResourceFile(world.platform(), settings, "dwax", "cok", kTarget);
+  InstallOutcome outcome = InstallResourceFile(world.platform(), settings, random, "dwax", "cok", kTarget);
   EXPECT_EQ(outcome, InstallResult::Failed);
   EXPECT_EQ(outcome.error, win::kErrorResourceNameNotFound);
   expectOneInstallBox();
@@ -219,23 +231,50 @@ TEST_F(ResourceInstallerTest, OnlyASharingConflictIsWaitedFor) {
   EXPECT_EQ(world.files.contents(kTarget), kNewPack);
 }
 
-TEST_F(ResourceInstallerTest, TemporaryNameLeftByAnEarlierRunIsNotTouched) {
+TEST_F(ResourceInstallerTest, TakenTemporaryNamesAreDrawnAgainAndNeverBlockTheUpdate) {
   world.files.addFile(kTarget, kOldPack);
-  world.files.addFile("C:\\Nimbra\\dwix.cok.new", "left over");
-  EXPECT_EQ(install(), InstallResult::Installed);
-  EXPECT_EQ(world.files.contents(kTarget), kNewPack);
-  EXPECT_EQ(world.files.contents("C:\\Nimbra\\dwix.cok.new"), "left over");
-  EXPECT_FALSE(world.files.exists("C:\\Nimbra\\dwix.cok.new1"));
-}
-
-TEST_F(ResourceInstallerTest, GivesUpWhenEveryTemporaryNameIsTaken) {
-  world.files.addFile(kTarget, kOldPack);
+  // Squatted: the names the generator gives first, and every name of the old scheme.
+  RandomGenerator same{7};
+  for (int i = 0; i < 5; ++i) world.files.addFile(TemporaryPathFor(kTarget, same), "not ours");
   world.files.addFile("C:\\Nimbra\\dwix.cok.new", "");
   for (int i = 1; i < 100; ++i) world.files.addFile("C:\\Nimbra\\dwix.cok.new" + std::to_string(i), "");
-  EXPECT_EQ(install(), InstallResult::Failed);
-  expectOneInstallBox();
-  EXPECT_EQ(world.files.contents(kTarget), kOldPack);
-  EXPECT_FALSE(world.files.exists("C:\\Nimbra\\dwix.cok.new100"));
+  const std::size_t before = folder().size();
+  EXPECT_EQ(install(), InstallResult::Installed);
+  EXPECT_EQ(world.files.contents(kTarget), kNewPack);
+  // Files of other content are not ours to remove: all stay, and no new one is left.
+  EXPECT_EQ(folder().size(), before);
+}
+
+TEST_F(ResourceInstallerTest, StaleTemporariesOfThisPackAreRemovedOthersStay) {
+  world.files.addFile(kTarget, kOldPack);
+  const std::string partial = "C:\\Nimbra\\dwix.cok.abcdefgh.new";   // a run cut short mid-write
+  const std::string whole = "C:\\Nimbra\\dwix.cok.zzzzzzzz.new";     // one cut short before the rename
+  const std::string foreign = "C:\\Nimbra\\dwix.cok.qqqqqqqq.new";   // someone else's bytes
+  const std::string longer = "C:\\Nimbra\\dwix.cok.llllllll.new";    // the pack and more
+  const std::string otherName = "C:\\Nimbra\\dwix.cok.MNOPQRST.new";  // not one of our names
+  world.files.addFile(partial, kNewPack.substr(0, 6));
+  world.files.addFile(whole, kNewPack);
+  world.files.addFile(foreign, "dwix\x26 other");
+  world.files.addFile(longer, kNewPack + "x");
+  world.files.addFile(otherName, kNewPack.substr(0, 3));
+  world.files.addFolder("C:\\Nimbra\\dwix.cok.ffffffff.new");
+  world.files.addFile("C:\\Nimbra\\dwix.cok.hhhhhhhh.new", "");
+  world.files.holdOpen("C:\\Nimbra\\dwix.cok.hhhhhhhh.new");
+
+  EXPECT_EQ(install(), InstallResult::Installed);
+  EXPECT_FALSE(world.files.exists(partial));
+  EXPECT_FALSE(world.files.exists(whole));
+  for (const std::string& kept : {foreign, longer, otherName, std::string("C:\\Nimbra\\dwix.cok.ffffffff.new"),
+                                  std::string("C:\\Nimbra\\dwix.cok.hhhhhhhh.new")})
+    EXPECT_TRUE(world.files.exists(kept)) << kept;
+  EXPECT_EQ(world.files.openFiles(), 0);
+}
+
+TEST(TemporaryName, HasTheTargetNameEightLowerCaseLettersAndNew) {
+  EXPECT_TRUE(IsTemporaryNameOf("dwix.cok.abcdefgh.new", "dwix.cok"));
+  for (const char* name : {"dwix.cok.new", "dwix.cok.new1", "dwix.cok.abcdefg.new", "dwix.cok.abcdefghi.new",
+                           "dwix.cok.abcdEfgh.new", "dwix.cok-abcdefgh.new", "dwix.cok.abcdefgh.old", "dwix.cok"})
+    EXPECT_FALSE(IsTemporaryNameOf(name, "dwix.cok")) << name;
 }
 
 }  // namespace

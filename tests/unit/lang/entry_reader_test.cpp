@@ -1,5 +1,6 @@
 // The entry format, read from the file bytes the way every lookup reads them.
 #include "lang/entry_reader.h"
+#include "lang/language_format.h"
 
 #include <gtest/gtest.h>
 
@@ -110,12 +111,23 @@ TEST_F(EntryReaderTest, OnlyTheFirstKeyLineCounts) {
   EXPECT_EQ(text("[k]\r\n\r\n[k]\r\ntwo\r\n", "k"), "");
 }
 
-TEST_F(EntryReaderTest, LinesHaveNoLengthLimit) {
+// No language file makes a text cost more than the cap: a long line keeps its
+// first kMaxLineLength bytes, a value of many lines its first kTextLimit, and
+// the scan goes on behind them as before. (EXPECT_TRUE: a failure would
+// otherwise print the whole text.)
+TEST_F(EntryReaderTest, LongLinesAndLongValuesAreCutAtTheLimit) {
   std::string longLine(200000, 'w');
-  std::string file = std::string(70000, '.') + "\r\n[k]\r\n" + longLine + "\r\n" + longLine + "\r\n\r\n";
-  world.files.addFile(kPath, file);
-  for (std::size_t block : {std::size_t{4096}, LineReader::kBlockSize})
-    EXPECT_EQ(ReadEntry(world.files, kPath, "k", EntryExtent::AllLines, block).text, longLine + "\r\n" + longLine);
+  std::string manyLines;
+  for (int i = 0; i < 40000; ++i) manyLines += "ab\r\n";
+  world.files.addFile(kPath, std::string(70000, '.') + "\r\n[k]\r\n" + longLine + "\r\n" + longLine +
+                                 "\r\n\r\n[m]\r\n" + manyLines + "\r\n[after]\r\nfound\r\n");
+  for (std::size_t block : {std::size_t{4096}, LineReader::kBlockSize}) {
+    EXPECT_TRUE(ReadEntry(world.files, kPath, "k", EntryExtent::AllLines, block).text == std::string(kTextLimit, 'w'));
+    EXPECT_TRUE(ReadEntry(world.files, kPath, "k", EntryExtent::FirstLine, block).text ==
+                std::string(LineReader::kMaxLineLength, 'w'));
+    EXPECT_EQ(ReadEntry(world.files, kPath, "m", EntryExtent::AllLines, block).text.size(), kTextLimit);
+    EXPECT_EQ(ReadEntry(world.files, kPath, "after", EntryExtent::FirstLine, block).text, "found");
+  }
 }
 
 TEST_F(EntryReaderTest, OpensForReadingWithOtherReadersAllowedOnly) {

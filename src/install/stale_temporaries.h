@@ -1,0 +1,20 @@
+// Temporary files that a run cut short (a crash, a power failure) left beside
+// the target: removed by the next run, but only where they provably hold
+// nothing that the installer could not write again.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "platform/files.h"
+
+namespace nimbra {
+
+// Deletes each file beside target whose name is a temporary name of target
+// (IsTemporaryNameOf) and whose bytes are a prefix of carried: what a run of
+// this installer writes there. A folder, a link, a file held by another
+// process, or one with any other content is left as it is.
+void RemoveStaleTemporaries(platform::FileSystem& files, std::string_view target, std::span<const std::byte> carried);
+
+}  // namespace nimbra
