@@ -126,6 +126,19 @@ TEST(Placeholders, EveryByteKeepsTheCodePageOfTheTextOrArgumentItCameFrom) {
                                                      {")", 1251}}));
 }
 
+// 32,768 copies of "%2" with a long second argument would be gigabytes; the
+// result keeps the first kTextLimit bytes, and a text that fits is untouched.
+TEST(Placeholders, TheResultIsCutAtTheTextLimit) {
+  std::string many;
+  for (int i = 0; i < 32768; ++i) many += "%2";
+  const std::string longArgument(100000, 'x');
+  std::string result = substitute("%1" + many, {"", longArgument});
+  EXPECT_EQ(result.size(), kTextLimit);
+  EXPECT_EQ(result.find_first_not_of('x'), std::string::npos);
+  EXPECT_EQ(substitute(std::string(kTextLimit - 3, 'a') + "%1", {"bcd"}).size(), kTextLimit);
+  EXPECT_EQ(substitute(std::string(kTextLimit - 4, 'a') + "%1", {"bcd"}), std::string(kTextLimit - 4, 'a') + "bcd");
+}
+
 TEST(TextLines, AreCutAtCrLfOnly) {
   using Views = std::vector<std::string_view>;
   EXPECT_EQ(SplitTextLines(""), Views{});

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "fake/fake_world.h"
 #include "platform/codes.h"
 
@@ -111,6 +113,16 @@ TEST_F(InstallerMain, TheLogOfAFailedWriteHasItsErrorTheUnshownBoxAndNoPackVersi
     EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
   EXPECT_EQ(log.find("dwix.cok version"), std::string::npos);
   EXPECT_TRUE(world.boxes.shown.empty());
+}
+
+// A lack of memory anywhere (here: while the first question is shown) ends the
+// run with the code for any other failure, never through abort() and its 3,
+// and releases every key and file on the way out.
+TEST_F(InstallerMain, AnExceptionEndsTheRunAsAFailure) {
+  world.boxes.onShow = [](const fake::BoxRecord&) { throw std::bad_alloc(); };
+  EXPECT_EQ(RunInstaller(platform, "nimbra-pack-update.exe"), ExitCode::Failed);
+  EXPECT_EQ(world.registry.openKeys(), 0);
+  EXPECT_EQ(world.files.openFiles(), 0);
 }
 
 }  // namespace

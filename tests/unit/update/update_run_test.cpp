@@ -7,7 +7,9 @@
 
 #include "fake/fake_world.h"
 #include "host/shared_registry.h"
+#include "lang/language_format.h"
 #include "platform/codes.h"
+#include "update/nimbra_instance.h"
 
 namespace nimbra {
 namespace {
@@ -221,6 +223,80 @@ TEST_F(UpdateRun, LastRunFolderThatIsNotAStringLeavesTheFoundFolder) {
   world.registry.setDword(RegistryRoot::CurrentUser, kProductKey, "TheLastRunFolder", 7);
   EXPECT_EQ(Run(), ExitCode::Installed);
   EXPECT_EQ(state.settings.installationFolder, kFolder);
+}
+
+// Empty, it would name the current directory: System32 for many elevated starts.
+TEST_F(UpdateRun, EmptyLastRunFolderCountsAsAbsent) {
+  world.files.currentDirectory = "C:\\Windows\\system32";
+  world.files.addFile("C:\\Windows\\system32\\nimbra.exe", "");
+  world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "TheLastRunFolder", "");
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(state.settings.installationFolder, kFolder);
+  EXPECT_EQ(world.files.contents(kPack), carried);
+  EXPECT_FALSE(world.files.exists("C:\\Windows\\system32\\dwix.cok"));
+}
+
+// Without "ProgramFilesDir" the folder is the relative "Nimbra\"; Nimbra is
+// started by the full path it stands for, not "Nimbra\Nimbra\Nimbra.exe".
+TEST_F(UpdateRun, RelativeFolderIsStartedByItsFullPath) {
+  // Not a string: as good as missing.
+  world.registry.setDword(RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                          "ProgramFilesDir", 1);
+  world.files.currentDirectory = "C:\\Users\\me\\Downloads";
+  world.files.addFile("C:\\Users\\me\\Downloads\\Nimbra\\nimbra.exe", "");
+  world.files.addFile("C:\\Users\\me\\Downloads\\Nimbra\\language\\english.lng", kEnglish);
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(state.settings.installationFolder, "Nimbra\\");
+  ASSERT_EQ(world.processes.desktopOpens.size(), 1u);
+  EXPECT_EQ(world.processes.desktopOpens[0].file, "C:\\Users\\me\\Downloads\\Nimbra\\Nimbra.exe");
+  EXPECT_EQ(world.processes.desktopOpens[0].directory, "C:\\Users\\me\\Downloads\\Nimbra\\");
+}
+
+// How Nimbra's start goes, by the installer's elevation and what the shells do.
+TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
+  state.settings.installationFolder = kFolder;
+  state.settings.productKey = "Nimbra";
+  NimbraStart start = StartNimbra(platform, state.settings);
+  EXPECT_EQ(start.outcome, NimbraStartOutcome::StartedThroughDesktopShell);
+  EXPECT_TRUE(world.processes.shellOpens.empty());
+
+  // Elevated, with no desktop shell to ask: never started with the installer's own rights.
+  world.processes.desktopResult = {platform::DesktopShellStep::FindDesktop, static_cast<std::int32_t>(0x80004005)};
+  start = StartNimbra(platform, state.settings);
+  EXPECT_EQ(start.outcome, NimbraStartOutcome::NoDesktopShell);
+  EXPECT_EQ(start.failedStep, platform::DesktopShellStep::FindDesktop);
+  EXPECT_EQ(start.code, static_cast<std::int32_t>(0x80004005));
+  EXPECT_FALSE(start.started());
+  EXPECT_TRUE(world.processes.shellOpens.empty());
+
+  // Not elevated: it starts Nimbra itself, in the folder.
+  world.system.elevated = false;
+  start = StartNimbra(platform, state.settings);
+  EXPECT_EQ(start.outcome, NimbraStartOutcome::StartedDirectly);
+  ASSERT_EQ(world.processes.shellOpens.size(), 1u);
+  EXPECT_EQ(world.processes.shellOpens[0].file, "C:\\Program Files\\Nimbra\\Nimbra.exe");
+  EXPECT_EQ(world.processes.shellOpens[0].directory, kFolder);
+  world.faults.failNext(fake::Call::ShellExecute);
+  EXPECT_EQ(StartNimbra(platform, state.settings).outcome, NimbraStartOutcome::DirectStartFailed);
+  world.faults.failNext(fake::Call::FullPath);
+  EXPECT_EQ(StartNimbra(platform, state.settings).outcome, NimbraStartOutcome::NoFullPath);
+  EXPECT_EQ(world.processes.desktopOpens.size(), 2u);
+}
+
+// 100,000 "%2" in "liveupdatecaption" once asked for gigabytes; now every text
+// stops at the cap, the run ends normally and quickly.
+TEST_F(UpdateRun, AHostileLanguageFileCostsBoundedTextsAndEndsNormally) {
+  std::string hostile;
+  for (int i = 0; i < 100000; ++i) hostile += "%2";
+  std::string english = kEnglish;
+  english.replace(english.find("Nimbra LiveUpdate"), 17, hostile);
+  world.files.addFile(std::string(kFolder) + "language\\english.lng", english);
+  EXPECT_EQ(Run(), ExitCode::Installed);
+  ASSERT_EQ(world.boxes.shown.size(), 2u);
+  for (const BoxRecord& box : world.boxes.shown) {
+    EXPECT_LE(box.text.size(), kTextLimit + 64);
+    EXPECT_LE(box.caption.size(), kTextLimit);
+  }
 }
 
 TEST_F(UpdateRun, WithoutLastRunFolderTheFoundFolderIsUsedAndTheProductKeyIsCreated) {
