@@ -15,6 +15,7 @@
 #include "lang/entry_reader.h"
 #include "lang/language_files.h"
 #include "lang/language_format.h"
+#include "text/line_reader.h"
 #include "platform/codes.h"
 
 namespace {
@@ -28,7 +29,8 @@ void check(bool condition) {
   if (!condition) std::abort();
 }
 
-// The format as written: the text ends at 0x1A, lines end at LF, every CR is dropped.
+// The format as written: the text ends at 0x1A, lines end at LF, every CR is
+// dropped; a line keeps its first kMaxLineLength bytes, a value its first kTextLimit.
 std::vector<std::string> modelLines(std::string_view bytes) {
   bytes = bytes.substr(0, bytes.find('\x1A'));
   std::vector<std::string> lines;
@@ -39,6 +41,7 @@ std::vector<std::string> modelLines(std::string_view bytes) {
     std::string line;
     for (char c : raw)
       if (c != '\r') line.push_back(c);
+    if (line.size() > LineReader::kMaxLineLength) line.resize(LineReader::kMaxLineLength);
     lines.push_back(line);
     at = lf == std::string_view::npos ? bytes.size() : lf + 1;
   }
@@ -66,7 +69,9 @@ std::string modelEntry(const std::vector<std::string>& lines, std::string_view k
   if (i + 1 >= lines.size() || lines[i + 1].empty()) return {};
   std::string text = lines[i + 1];
   if (!allLines) return text;
-  for (std::size_t j = i + 2; j < lines.size() && !modelBlank(lines[j]); ++j) text += "\r\n" + lines[j];
+  for (std::size_t j = i + 2; j < lines.size() && !modelBlank(lines[j]) && text.size() < kTextLimit; ++j)
+    text += "\r\n" + lines[j];
+  if (text.size() > kTextLimit) text.resize(kTextLimit);
   return text;
 }
 

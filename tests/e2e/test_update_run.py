@@ -1,12 +1,17 @@
 """The whole update run of the real installer, interactive and modest, in a
 prepared installation with the sample English language files."""
 
+import shutil
+import time
 import unittest
 
 from harness.installation import PACK_NAME, pack_bytes
 from harness import wine
+from harness import registry as reg
 from harness.robot import NO, YES
 from harness.update_run import (DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, UpdateRunTestCase)
+
+ENVIRONMENT_KEY = reg.HKCU + r"\Environment"
 
 
 class InteractiveRun(UpdateRunTestCase):
@@ -163,6 +168,57 @@ class OtherPack(UpdateRunTestCase):
         self.assertIn(b"The installed file Birds7.pak is newer", run.boxes[0].text_bytes)
         self.assertNothingWritten(installed_version=8)
         self.assertNimbraNotStarted()
+
+
+class UntrustedInputs(UpdateRunTestCase):
+    """What any program of the user can change without elevation: per-user
+    environment variables and the language files. None of it gets the
+    installer's rights."""
+
+    def setUp(self):
+        super().setUp()
+        self.install.create(pack_version=5)
+        self.set_last_run_folder()
+        self.addCleanup(self.registry.apply, reg.RegistryBatch().delete_value(ENVIRONMENT_KEY, "ComSpec")
+                        .delete_value(ENVIRONMENT_KEY, "Temp").delete_value(ENVIRONMENT_KEY, "TMP"))
+        self.addCleanup(self.registry.apply, reg.RegistryBatch().delete_key(self.app_defaults()))
+
+    def app_defaults(self):
+        return reg.HKCU + r"\Software\Wine\AppDefaults\" + self.requireInstaller().split("\\")[-1]
+
+    def test_planted_comspec_and_temp_with_percent_text_change_nothing(self):
+        # The substitute, planted as the interpreter, logs any start of it beside itself.
+        planted = self.install.folder.parent / "planted"
+        planted.mkdir()
+        shutil.copy(self.config.substitute, planted / "cmd.exe")
+        temp = planted / "temp"
+        temp.mkdir()
+        self.registry.apply(reg.RegistryBatch()
+                            .set_string(ENVIRONMENT_KEY, "ComSpec", self.session.windows_path(planted / "cmd.exe"))
+                            .set_string(ENVIRONMENT_KEY, "Temp", self.session.windows_path(temp) + "\\%ComSpec%")
+                            .set_string(ENVIRONMENT_KEY, "TMP", self.session.windows_path(temp) + "\\%ComSpec%"))
+        for version in ("win10", "win7"):
+            self.registry.apply(reg.RegistryBatch().set_string(self.app_defaults(), "Version", version))
+            for arguments, answers in ((("modest", "runapp"), ()), ((), (YES, NO))):
+                run = self.run_installer(*arguments, answers=answers)
+                self.assertEndedNormally(run, INSTALLED)
+        self.assertPackInstalled()
+        self.assertFalse((planted / "nimbra-started.log").exists(), "the planted interpreter ran")
+        self.assertEqual(list(temp.iterdir()), [])
+
+    def test_hostile_language_file_ends_quickly_with_its_exit_code(self):
+        english = self.install.path("language/english.lng").read_bytes()
+        hostile = english.replace(b"Nimbra Live Update", b"%2" * 100000)
+        self.assertNotEqual(hostile, english)
+        self.install.write_language("english.lng", hostile)
+        started = time.monotonic()
+        run = self.run_installer(answers=[YES, NO])
+        seconds = time.monotonic() - started
+        print("[figure] hostile language file: interactive run %.1f s" % seconds)
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertEqual(len(run.boxes), 2)
+        self.assertLess(seconds, 30)
+        self.assertPackInstalled()
 
 
 if __name__ == "__main__":
