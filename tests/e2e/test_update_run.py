@@ -184,7 +184,7 @@ class UntrustedInputs(UpdateRunTestCase):
         self.addCleanup(self.registry.apply, reg.RegistryBatch().delete_key(self.app_defaults()))
 
     def app_defaults(self):
-        return reg.HKCU + r"\Software\Wine\AppDefaults\" + self.requireInstaller().split("\\")[-1]
+        return reg.HKCU + r"\Software\Wine\AppDefaults" + "\\" + self.requireInstaller().split("\\")[-1]
 
     def test_planted_comspec_and_temp_with_percent_text_change_nothing(self):
         # The substitute, planted as the interpreter, logs any start of it beside itself.
