@@ -2,9 +2,11 @@
 // ("TheLastRunFolder", "UninstallString", "LangFile"), language files,
 // installed pack, command line and answers. Whatever the input: no key or
 // file stays open, no temporary file is left, no exception escapes, and the
-// exit code 0 means the carried pack is in place byte for byte.
+// exit code 0 means the carried pack is in place byte for byte (a call for
+// help aside).
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,6 +15,7 @@
 #include "install/temporary_file.h"
 #include "platform/codes.h"
 #include "update/installer_main.h"
+#include "update/run_options.h"
 
 namespace {
 
@@ -68,14 +71,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   world.resources.add("DWIX", "COK", carried);
 
   platform::Platform platform = world.platform();
-  const ExitCode code = RunInstaller(platform, "nimbra-pack-update.exe " + arguments + " log=C:\\fuzz.log");
+  const std::string commandLine = "nimbra-pack-update.exe " + arguments + " log=C:\\fuzz.log";
+  const ExitCode code = RunInstaller(platform, commandLine);
 
-  // An exception would have been caught at the entry and logged.
-  check(world.files.contents("C:\\fuzz.log").value_or("").find("unexpected failure") == std::string::npos);
+  // An exception would have been caught at the entry and logged on a line of its own.
+  const std::string log = world.files.contents("C:\\fuzz.log").value_or("");
+  for (std::size_t at = 0; at < log.size();) {
+    const std::size_t end = std::min(log.find("\r\n", at), log.size());
+    const std::string_view line = std::string_view(log).substr(at, end - at);
+    check(!line.substr(std::min(line.find(' ') + 1, line.size())).starts_with("unexpected failure"));
+    at = end + 2;
+  }
   check(world.registry.openKeys() == 0);
   check(world.files.openFiles() == 0);
   for (const std::string& path : world.files.listTree("C:\\")) check(!IsTemporaryNameOf(lastComponent(path), "dwix.cok"));
-  if (code == ExitCode::Installed) {
+  // A call for help shows the usage and succeeds without installing anything.
+  if (code == ExitCode::Installed && !ReadRunOptions(commandLine).help) {
     bool inPlace = false;
     for (const std::string& path : world.files.listTree("C:\\"))
       if (lastComponent(path) == "dwix.cok" && world.files.contents(path) == carried) inPlace = true;
