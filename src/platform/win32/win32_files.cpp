@@ -118,6 +118,8 @@ std::unique_ptr<platform::File> Win32FileSystem::openForAppend(std::string_view 
   UniqueFile handle = OpenForAppendSafely(path);
   if (!handle) return nullptr;
   return std::make_unique<Win32File>(std::move(handle));
+}
+
 std::optional<std::string> Win32FileSystem::fullPath(std::string_view path) {
   const std::string relative = cString(path);
   std::string full(MAX_PATH, '\0');
