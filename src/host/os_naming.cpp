@@ -1,9 +1,9 @@
 #include "host/os_naming.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "platform/codes.h"
+#include "text/number_text.h"
 #include "text/ascii_case.h"
 
 namespace nimbra {
@@ -101,9 +101,7 @@ std::string ntVersionWords(const OsFacts& facts, OsQueries& queries) {
 }
 
 std::string unknownArchitecture(std::uint16_t architecture) {
-  char text[40];
-  std::snprintf(text, sizeof text, "Unknown on Architecture 0x%X", static_cast<unsigned>(architecture));
-  return text;
+  return "Unknown on Architecture 0x" + UpperHex(architecture);
 }
 
 std::string server2003Edition(const OsFacts& facts) {

@@ -1,8 +1,9 @@
 #include "update/log_line.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
+
+#include "text/number_text.h"
 
 namespace nimbra {
 
@@ -20,12 +21,11 @@ void CutAtCharacter(std::string& text, std::size_t limit) {
 }  // namespace
 
 std::string IsoTimestamp(const platform::LocalTime& time) {
+  const auto number = [](int value, int digits) { return PaddedDecimal(static_cast<std::uint32_t>(value), digits); };
   const int offset = std::abs(time.utcOffsetMinutes);
-  char text[48];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", time.year, time.month,
-                time.day, time.hour, time.minute, time.second, time.millisecond,
-                time.utcOffsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
-  return text;
+  return number(time.year, 4) + '-' + number(time.month, 2) + '-' + number(time.day, 2) + 'T' + number(time.hour, 2) +
+         ':' + number(time.minute, 2) + ':' + number(time.second, 2) + '.' + number(time.millisecond, 3) +
+         (time.utcOffsetMinutes < 0 ? '-' : '+') + number(offset / 60, 2) + ':' + number(offset % 60, 2);
 }
 
 std::string OneLogLine(std::string_view utf8Record) {

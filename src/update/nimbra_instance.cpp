@@ -1,10 +1,10 @@
 #include "update/nimbra_instance.h"
 
-#include <cstdio>
 #include <string>
 
 #include "host/folder_path.h"
 #include "platform/codes.h"
+#include "text/number_text.h"
 
 namespace nimbra {
 
@@ -26,7 +26,7 @@ NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings) 
     const std::intptr_t result = platform.processes.shellExecute("open", start.program, "", *folder, win::kSwShowNormal);
     // ShellExecuteA reports success as a value above 32.
     start.outcome = result > 32 ? NimbraStartOutcome::StartedDirectly : NimbraStartOutcome::DirectStartFailed;
-    if (result <= 32) start.code = result;
+    if (result <= 32) start.code = static_cast<std::int32_t>(result);
     return start;
   }
   const platform::DesktopShellResult desktop =
@@ -40,24 +40,21 @@ NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings) 
 }
 
 std::string DescribeNimbraStart(const NimbraStart& start) {
-  // Indexed by DesktopShellStep.
-  constexpr const char* kSteps[] = {"none", "loading ole32/oleaut32", "CoInitializeEx", "CoCreateInstance(ShellWindows)",
-                                    "FindWindowSW(SWC_DESKTOP)", "QueryService(SID_STopLevelBrowser)",
-                                    "QueryActiveShellView", "GetItemObject(SVGIO_BACKGROUND)", "get_Application",
-                                    "ShellExecute"};
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(start.code));
-  switch (start.outcome) {
-    case NimbraStartOutcome::StartedDirectly: return "Nimbra started through the shell: " + start.program;
-    case NimbraStartOutcome::StartedThroughDesktopShell:
-      return "Nimbra started through the desktop shell, as the desktop user: " + start.program;
-    case NimbraStartOutcome::NoFullPath: return "Nimbra not started: no full path for " + start.program;
-    case NimbraStartOutcome::DirectStartFailed:
-      return "Nimbra not started: the shell refused " + start.program + " (" + std::to_string(start.code) + ")";
-    case NimbraStartOutcome::NoDesktopShell: break;
-  }
-  return "Nimbra not started: no desktop shell could start it without administrator rights (" +
-         std::string(kSteps[static_cast<int>(start.failedStep)]) + " " + code + ")";
+  // Indexed by NimbraStartOutcome.
+  constexpr const char* kOutcomes[] = {
+      "Nimbra started through the shell: ",
+      "Nimbra started through the desktop shell, as the desktop user: ",
+      "Nimbra not started: no full path for ",
+      "Nimbra not started: the shell refused ",
+      "Nimbra not started: no desktop shell could start it without administrator rights: ",
+  };
+  std::string line = kOutcomes[static_cast<int>(start.outcome)] + start.program;
+  if (start.outcome == NimbraStartOutcome::DirectStartFailed) line += " (" + std::to_string(start.code) + ")";
+  // The step as DesktopShellStep counts them (1 loading COM ... 9 ShellExecute), with its HRESULT.
+  if (start.outcome == NimbraStartOutcome::NoDesktopShell)
+    line += " (step " + std::to_string(static_cast<int>(start.failedStep)) + ", 0x" +
+            UpperHex(static_cast<std::uint32_t>(start.code), 8) + ")";
+  return line;
 }
 
 }  // namespace nimbra

@@ -36,7 +36,7 @@ struct NimbraStart {
   NimbraStartOutcome outcome = NimbraStartOutcome::NoFullPath;
   std::string program;  // the full path that was to be started
   platform::DesktopShellStep failedStep = platform::DesktopShellStep::None;
-  std::int64_t code = 0;  // ShellExecuteA's result, or the HRESULT of the failed step
+  std::int32_t code = 0;  // ShellExecuteA's result, or the HRESULT of the failed step
   bool started() const {
     return outcome == NimbraStartOutcome::StartedDirectly || outcome == NimbraStartOutcome::StartedThroughDesktopShell;
   }
