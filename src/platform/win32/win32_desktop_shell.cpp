@@ -103,7 +103,7 @@ HRESULT checked(HRESULT result, const void* object) {
 DesktopShellResult findDesktopDispatch(const ComFunctions& com, ComPtr<IShellDispatch2>& shell) {
   ComPtr<IShellWindows> windows;
   HRESULT hr = com.coCreateInstance(__uuidof(ShellWindows), nullptr, CLSCTX_ALL, __uuidof(IShellWindows), windows.putVoid());
-  if (checked(hr, windows.get()) != S_OK) return failed(Step::ShellWindows, checked(hr, windows.get()));
+  if ((hr = checked(hr, windows.get())) != S_OK) return failed(Step::ShellWindows, hr);
 
   VARIANT location{};
   location.vt = VT_I4;
@@ -111,9 +111,11 @@ DesktopShellResult findDesktopDispatch(const ComFunctions& com, ComPtr<IShellDis
   VARIANT empty{};
   long window = 0;
   ComPtr<IDispatch> desktop;
-  hr = checked(windows->FindWindowSW(&location, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.put()),
-               desktop.get());
-  if (hr != S_OK) return failed(Step::FindDesktop, hr);
+  // Each call's result is taken before its object is read: the order in which
+  // a call's arguments are evaluated is unspecified, and the i686 build reads
+  // `desktop.get()` before FindWindowSW has filled it.
+  hr = windows->FindWindowSW(&location, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.put());
+  if ((hr = checked(hr, desktop.get())) != S_OK) return failed(Step::FindDesktop, hr);
 
   ComPtr<IServiceProvider> provider;
   ComPtr<IShellBrowser> browser;
@@ -122,7 +124,8 @@ DesktopShellResult findDesktopDispatch(const ComFunctions& com, ComPtr<IShellDis
   if ((hr = checked(hr, browser.get())) != S_OK) return failed(Step::Browser, hr);
 
   ComPtr<IShellView> view;
-  if ((hr = checked(browser->QueryActiveShellView(view.put()), view.get())) != S_OK) return failed(Step::View, hr);
+  hr = browser->QueryActiveShellView(view.put());
+  if ((hr = checked(hr, view.get())) != S_OK) return failed(Step::View, hr);
 
   ComPtr<IDispatch> background;
   ComPtr<IShellFolderViewDual> folderView;
