@@ -82,6 +82,7 @@ class PosixFileSystem : public platform::FileSystem {
     }
     std::optional<std::size_t> write(std::span<const std::byte>) override { return std::nullopt; }
     bool flush() override { return false; }
+    std::uint32_t error() const override { return win::kErrorAccessDenied; }
 
    private:
     int fd_;

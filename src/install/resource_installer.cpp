@@ -15,12 +15,12 @@ namespace {
 
 // Every count is checked: on a full disk WriteFile reports success with fewer
 // bytes than asked, and only a later call fails. nullopt when all was
-// written, else the Win32 error (0 when the platform does not say).
+// written, else the Win32 error.
 std::optional<std::uint32_t> WriteAll(platform::File& file, std::span<const std::byte> bytes) {
   while (!bytes.empty()) {
     std::span<const std::byte> chunk = bytes.first(std::min(bytes.size(), kInstallWriteChunk));
     std::optional<std::size_t> written = file.write(chunk);
-    if (!written) return 0;
+    if (!written) return file.error();
     if (*written != chunk.size()) return win::kErrorDiskFull;
     bytes = bytes.subspan(chunk.size());
   }
@@ -46,7 +46,7 @@ InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock,
     // Flushed before the replace, so that a crash cannot leave a target that
     // names data never written.
     if (auto error = WriteAll(*file, bytes)) return {InstallResult::Failed, *error};
-    if (!file->flush()) return {InstallResult::Failed, 0};
+    if (!file->flush()) return {InstallResult::Failed, file->error()};
   }  // closed: a file that is open cannot be moved
 
   std::uint32_t error = files.replaceFile(temporary.path, targetPath);

@@ -35,6 +35,9 @@ class File {
   virtual std::optional<std::size_t> write(std::span<const std::byte> data) = 0;
   // FlushFileBuffers: true once what was written is on the disk.
   virtual bool flush() = 0;
+  // The Win32 error of the last read, write or flush that failed (0 while
+  // none has), e.g. ERROR_DISK_FULL when a write found no room at all.
+  virtual std::uint32_t error() const = 0;
 };
 
 struct OpenedFile {

@@ -25,8 +25,7 @@ class Win32File final : public platform::File {
 
   std::optional<std::size_t> read(std::span<std::byte> buffer) override {
     DWORD got = 0;
-    if (!::ReadFile(handle_.get(), buffer.data(), clampedCount(buffer.size()), &got, nullptr))
-      return std::nullopt;
+    if (!::ReadFile(handle_.get(), buffer.data(), clampedCount(buffer.size()), &got, nullptr)) return failed();
     return got;
   }
 
@@ -34,15 +33,26 @@ class Win32File final : public platform::File {
   // only the caller knows whether to go on.
   std::optional<std::size_t> write(std::span<const std::byte> data) override {
     DWORD written = 0;
-    if (!::WriteFile(handle_.get(), data.data(), clampedCount(data.size()), &written, nullptr))
-      return std::nullopt;
+    if (!::WriteFile(handle_.get(), data.data(), clampedCount(data.size()), &written, nullptr)) return failed();
     return written;
   }
 
-  bool flush() override { return ::FlushFileBuffers(handle_.get()) != FALSE; }
+  bool flush() override {
+    if (::FlushFileBuffers(handle_.get())) return true;
+    error_ = ::GetLastError();
+    return false;
+  }
+
+  std::uint32_t error() const override { return error_; }
 
  private:
+  std::nullopt_t failed() {
+    error_ = ::GetLastError();
+    return std::nullopt;
+  }
+
   UniqueFile handle_;
+  DWORD error_ = 0;
 };
 
 DWORD desiredAccess(platform::FileAccess access) {

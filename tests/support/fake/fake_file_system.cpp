@@ -44,7 +44,8 @@ class FakeFile : public platform::File {
   ~FakeFile() override { std::erase(fs_.open_, &record_); }
 
   std::optional<std::size_t> read(std::span<std::byte> buffer) override {
-    if (fs_.faults_.take(Call::FileRead) || !record_.reads) return std::nullopt;
+    if (auto fault = fs_.faults_.take(Call::FileRead)) return failed(*fault);
+    if (!record_.reads) return failed(win::kErrorAccessDenied);
     auto& node = fs_.nodes_.at(record_.key);
     std::uint64_t size = fs_.sizeOf(node);
     if (position_ >= size) return 0;
@@ -58,10 +59,11 @@ class FakeFile : public platform::File {
   }
 
   std::optional<std::size_t> write(std::span<const std::byte> data) override {
-    if (fs_.faults_.take(Call::FileWrite) || !record_.writes) return std::nullopt;
+    if (auto fault = fs_.faults_.take(Call::FileWrite)) return failed(*fault);
+    if (!record_.writes) return failed(win::kErrorAccessDenied);
     std::size_t n = data.size();
     if (fs_.freeSpace) {
-      if (*fs_.freeSpace == 0 && n > 0) return std::nullopt;  // ERROR_DISK_FULL
+      if (*fs_.freeSpace == 0 && n > 0) return failed(win::kErrorDiskFull);
       n = static_cast<std::size_t>(std::min<std::uint64_t>(n, *fs_.freeSpace));
       *fs_.freeSpace -= n;
     }
@@ -73,13 +75,26 @@ class FakeFile : public platform::File {
     return n;
   }
 
-  bool flush() override { return !fs_.faults_.take(Call::FileFlush) && record_.writes; }
+  bool flush() override {
+    if (auto fault = fs_.faults_.take(Call::FileFlush)) error_ = *fault;
+    else if (!record_.writes) error_ = win::kErrorAccessDenied;
+    else return true;
+    return false;
+  }
+
+  std::uint32_t error() const override { return error_; }
 
  private:
+  std::nullopt_t failed(std::uint32_t error) {
+    error_ = error;
+    return std::nullopt;
+  }
+
   FakeFileSystem& fs_;
   FakeFileSystem::OpenRecord record_;
   bool append_;
   std::uint64_t position_ = 0;
+  std::uint32_t error_ = 0;
 };
 
 std::string FakeFileSystem::key(std::string_view path) const {

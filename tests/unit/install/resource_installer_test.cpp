@@ -146,7 +146,7 @@ TEST_F(ResourceInstallerTest, RussianBoxUnderTheCyrillicUi) {
 struct FailurePoint {
   const char* name;
   std::function<void(fake::FakeWorld&)> arrange;
-  std::uint32_t error;  // as the outcome reports it; 0 where the platform does not say
+  std::uint32_t error;  // as the outcome reports it
 };
 
 void PrintTo(const FailurePoint& point, std::ostream* out) { *out << point.name; }
@@ -156,7 +156,9 @@ class WriteFailureTest : public ResourceInstallerTest, public ::testing::WithPar
 TEST_P(WriteFailureTest, KeepsTheOldPackRemovesTheTemporaryFileAndShowsTheBoxOnce) {
   world.files.addFile(kTarget, kOldPack);
   GetParam().arrange(world);
-  EXPECT_EQ(install(), InstallResult::Failed);
+  const InstallOutcome outcome = install();
+  EXPECT_EQ(outcome, InstallResult::Failed);
+  EXPECT_EQ(outcome.error, GetParam().error);
   expectOneInstallBox();
   EXPECT_EQ(world.files.contents(kTarget), kOldPack);
   EXPECT_EQ(folder(), (std::vector<std::string>{"C:\\Nimbra\\nimbra.exe", kTarget}));
@@ -177,8 +179,10 @@ INSTANTIATE_TEST_SUITE_P(
                        w.files.freeSpace = kInstallWriteChunk + 10;
                      },
                      win::kErrorDiskFull},
-        FailurePoint{"WriteFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileWrite, win::kErrorDiskFull); }, 0},
-        FailurePoint{"FlushFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileFlush); }, 0},
+        FailurePoint{"DiskFullWithNoRoomAtAll", [](fake::FakeWorld& w) { w.files.freeSpace = 0; }, win::kErrorDiskFull},
+        FailurePoint{"WriteFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileWrite, win::kErrorLockViolation); },
+                     win::kErrorLockViolation},
+        FailurePoint{"FlushFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileFlush); }, win::kErrorAccessDenied},
         FailurePoint{"ReplaceFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileReplace); },
                      win::kErrorAccessDenied},
         FailurePoint{"TargetIsReadOnly",

@@ -67,6 +67,7 @@ TEST(FakeFileSystem, FullDiskGivesAShortWriteThenAnError) {
   std::string data = "hello";
   EXPECT_EQ(file->write(std::as_bytes(std::span(data))), 3u);
   EXPECT_EQ(file->write(std::as_bytes(std::span(data))), std::nullopt);
+  EXPECT_EQ(file->error(), win::kErrorDiskFull);
 }
 
 TEST(FakeFileSystem, ReplaceMovesTheSourceOverTheTargetUnlessTheTargetIsInUse) {

@@ -25,6 +25,7 @@ class BytesFile : public File {
   }
   std::optional<std::size_t> write(std::span<const std::byte>) override { return std::nullopt; }
   bool flush() override { return false; }
+  std::uint32_t error() const override { return 0; }
   std::optional<std::size_t> failAt_;
 
  private:
