@@ -89,6 +89,24 @@ class PeImage:
             rva += 20
         return dlls
 
+    def imported_functions(self):
+        """The names of the functions imported at start (ordinals as "#n")."""
+        names = []
+        rva, _ = self.directory(DIR_IMPORT)
+        while rva:
+            descriptor = struct.unpack_from("<IIIII", self.data, self.offset(rva))
+            if not any(descriptor):
+                break
+            thunk = descriptor[0] or descriptor[4]
+            while True:
+                entry = struct.unpack_from("<I", self.data, self.offset(thunk))[0]
+                if not entry:
+                    break
+                names.append("#%d" % (entry & 0xFFFF) if entry & 0x80000000 else self.c_string(entry + 2))
+                thunk += 4
+            rva += 20
+        return names
+
     def delay_imports(self):
         dlls = []
         rva, _ = self.directory(DIR_DELAY_IMPORT)
@@ -282,8 +300,13 @@ def check_hardening(image, args):
     # of _FORTIFY_SOURCE.
     for flag, message in (("-fstack-protector-strong", b"*** stack smashing detected ***"),
                           ("-D_FORTIFY_SOURCE=2", b"*** buffer overflow detected ***")):
-        assert message in image.data, "built without %s: libssp's %r is not linked in" % (flag, message)
-    return "stack protector and fortified functions linked in"
+        assert message in image.data, "built without %s: its handler's %r is not linked in" % (flag, message)
+    # The guard is the program's own, seeded from kernel32: libssp's seeds
+    # through the crypto API, which loads libraries before WinMain locks the
+    # DLL search.
+    crypto = [name for name in image.imported_functions() if name.startswith("Crypt")]
+    assert not crypto, "imports %s: libssp's guard set-up is linked in" % ", ".join(crypto)
+    return "stack protector and fortified functions linked in; no Crypt* import"
 
 
 CHECKS = {
