@@ -69,6 +69,20 @@ void DeleteByHandle(HANDLE file) {
   if (setInformation) setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
+// The file just created, open again through its handle (the path is not
+// resolved a second time) without the DELETE access it was created with: a
+// handle with DELETE keeps out every reader that does not share deletion.
+// The new handle shares deletion, as it must beside the old one until that
+// closes. Where ReOpenFile is missing (before Vista) the handle stays.
+UniqueFile WithoutDeleteAccess(UniqueFile file, DWORD access) {
+  using ReOpen = HANDLE(WINAPI*)(HANDLE, DWORD, DWORD, DWORD);
+  static const auto reOpen = Kernel32Function<ReOpen>("ReOpenFile");
+  if (!reOpen) return file;
+  UniqueFile plain(reOpen(file.get(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          FILE_FLAG_OPEN_REPARSE_POINT));
+  return plain ? std::move(plain) : std::move(file);
+}
+
 }  // namespace
 
 UniqueFile OpenForAppendSafely(std::string_view pathView) {
@@ -86,7 +100,7 @@ UniqueFile OpenForAppendSafely(std::string_view pathView) {
     if (created) DeleteByHandle(file.get());
     return UniqueFile();
   }
-  return file;
+  return created ? WithoutDeleteAccess(std::move(file), kAppend) : std::move(file);
 }
 
 }  // namespace nimbra::win32
