@@ -2,7 +2,7 @@
 # test tools, and the tests that run under Wine.
 
 enable_testing()
-include(GoogleTest)
+include(${PROJECT_SOURCE_DIR}/cmake/gtest_suites.cmake)
 
 # GoogleTest from Debian's sources, built with the same toolchain. The posix
 # thread-model compilers give it std::mutex; -static links winpthread in.

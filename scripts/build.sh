@@ -29,7 +29,8 @@ cat "$build_dir/carried-pack.txt"
 # Without a display (CI) the build goes on to show the installer at work;
 # with one, the person chooses when.
 if ! nimbra_wine_runs; then
-  echo "No demo: the installer is built, but this machine cannot run it under Wine."
+  echo "The installer is built, but this machine cannot run it under Wine: no demo." >&2
+  exit 1
 elif [ -z "${DISPLAY:-}" ]; then
   echo
   bash scripts/demo.sh --auto

@@ -15,6 +15,7 @@ does. Then it prints what the installer did.
 import argparse
 import os
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
@@ -23,6 +24,7 @@ from harness import config as config_module  # noqa: E402
 from harness import registry as reg  # noqa: E402
 from harness import robot  # noqa: E402
 from harness.installation import NimbraInstallation  # noqa: E402
+from harness.update_run import START_WAIT_SECONDS  # noqa: E402
 from harness.wine import ENGLISH, RUSSIAN, WineSession  # noqa: E402
 
 FOLDER = "C:\\Nimbra\\"
@@ -76,11 +78,17 @@ def report(exit_code, install, registry):
               % (install.windows_folder, install.pack_name, len(pack), pack[4], install.pack_version()))
     size = registry.value(reg.UNINSTALL_KEY, "EstimatedSize")
     print("EstimatedSize: %s" % ("not written" if size is None else "%d KiB" % size.data))
+    # The desktop shell starts Nimbra on the installer's behalf, after the
+    # installer may have ended.
+    deadline = time.monotonic() + START_WAIT_SECONDS
+    while not install.starts() and exit_code == 0 and time.monotonic() < deadline:
+        time.sleep(0.2)
     starts = install.starts()
     if not starts:
         print("Nimbra: not started")
     for start in starts:
-        print("Nimbra started: %s, current directory %s" % (start["command_line"], start["cwd"]))
+        print("Nimbra started: %s, current directory %s, by %s"
+              % (start["command_line"], start["cwd"], start.get("parent", "?")))
 
 
 def main():

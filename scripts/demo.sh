@@ -13,6 +13,10 @@
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source scripts/packages.sh
+# 32-bit Wine runs the installer: natively, or through qemu-i386 where the
+# kernel refuses 32-bit code.
+nimbra_wine_runs >/dev/null || exit 1
 
 options=()
 for argument in "$@"; do

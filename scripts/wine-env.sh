@@ -3,7 +3,7 @@
 #     source scripts/wine-env.sh BUILD_DIR
 #
 # Exports WINEPREFIX=BUILD_DIR/wineprefix, WINEDEBUG and WINEDLLOVERRIDES, and
-# creates the prefix on first use (about 20 s). It needs no display: when none
+# creates the prefix on first use (about 25 s). It needs no display: when none
 # is set, the prefix is made under a private Xvfb. Running the Windows tests
 # still needs one (xvfb-run -a, see scripts/test.sh).
 
@@ -15,34 +15,21 @@ fi
 mkdir -p "$1"
 export WINEPREFIX="$(cd "$1" && pwd)/wineprefix"
 export WINEDEBUG=-all
-# No Mono or Gecko: they would prompt for downloads and the tests need neither.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko (they would prompt for downloads and the tests need
+# neither), and no crash debugger, which never ends under qemu-i386.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# Under qemu-i386 (where the kernel refuses 32-bit code), the emulated
+# programs load libgcc_s at start: glibc otherwise opens it when a thread
+# ends, and under emulation that open races with Wine's own descriptors and
+# kills the process ("libgcc_s.so.1: cannot close file descriptor"). $LIB
+# names each program's own library folder, so 64-bit children are served too.
+# Natively nothing reads it.
+export QEMU_SET_ENV='LD_PRELOAD=/usr/$LIB/libgcc_s.so.1'
 
-nimbra_create_wine_prefix() {
-  # Several scripts may share a build folder: the first one creates the prefix,
-  # the others wait for it.
-  (
-    flock 9
-    if [ -f "$WINEPREFIX/.nimbra-ready" ]; then
-      exit 0
-    fi
-    rm -rf "$WINEPREFIX"
-    echo "Creating the Wine prefix $WINEPREFIX" >&2
-    local run=()
-    if [ -z "${DISPLAY:-}" ]; then
-      run=(xvfb-run -a)
-    fi
-    # Without a window manager, Wine waits about 2 s for every closed window
-    # unless its windows are unmanaged.
-    "${run[@]}" sh -c '
-      wineboot -i && wineserver -w &&
-      wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null &&
-      wineserver -w' || exit 1
-    touch "$WINEPREFIX/.nimbra-ready"
-  ) 9>"$WINEPREFIX.lock"
-}
-
-nimbra_create_wine_prefix || {
+# The prefix is made by the end-to-end harness, each step bounded in time;
+# several scripts may share a build folder: the first one makes the prefix,
+# the others wait for it.
+python3 "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/harness/wine.py" "$WINEPREFIX" || {
   echo "wine-env.sh: could not create the Wine prefix $WINEPREFIX" >&2
   return 1 2>/dev/null || exit 1
 }

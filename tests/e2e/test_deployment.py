@@ -1,7 +1,6 @@
 """What deployment tools run: quiet modest runs that end with the Windows
 Installer's exit codes and never show a box, the log, the usage box and the
-detection value. (740 cannot happen under Wine, where every process is an
-administrator; 1602 cannot happen in a quiet run, which asks nothing: both are
+detection value. (1602 cannot happen in a quiet run, which asks nothing: it is
 covered by the native tests and by the interactive runs.)"""
 
 import os
@@ -9,12 +8,14 @@ import unittest
 
 from harness.case import RUSSIAN
 from harness.robot import NO, OK
-from harness.update_run import (FAILED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, PACK_IN_USE,
-                                UpdateRunTestCase)
+from harness.update_run import (FAILED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_ADMINISTRATOR, NOT_INSTALLED,
+                                PACK_IN_USE, UpdateRunTestCase)
 
 # A quiet run that shows no box ends within seconds; a held pack adds the 17
 # attempts of 256 ms of the write's wait.
 QUICK_S = 15
+NO_RIGHTS_ENGLISH = ("You need administrator rights to install this update.\r\n"
+                     "Please log on as an administrator and try again.")
 HELD_PACK_S = 17 * 0.256
 
 
@@ -85,6 +86,23 @@ class QuietRun(UpdateRunTestCase):
                          "Nimbra not started: argument 2 is not \"runapp\"",
                          "exit code 1618"]:
             self.assertIn(expected, records)
+
+    def test_without_administrator_rights_ends_with_740_and_writes_nothing(self):
+        # Started as an administrator's programs start without elevation.
+        self.install.create(pack_version=5)
+        run = self.run_installer("modest", "runapp", "quiet", self.log_argument(), answers=[NO], unelevated=True)
+        self.assertEndedNormally(run, NOT_ADMINISTRATOR)
+        self.assertNoBoxes(run)
+        self.assertNothingWritten(installed_version=5)
+        self.assertNimbraNotStarted()
+        self.assertEqual(self.log_records()[-2:], [
+            "error \"Nimbra\": %s (quiet: not shown)" % NO_RIGHTS_ENGLISH.replace("\r\n", " | "),
+            "exit code 740"])
+        # Asked, the user is told why, under the name the language file gives.
+        run = self.run_installer(answers=[OK], unelevated=True)
+        self.assertEndedNormally(run, NOT_ADMINISTRATOR)
+        self.assertBoxes(run, [dict(caption="Nimbra", text_bytes=NO_RIGHTS_ENGLISH.encode("cp1252"), buttons=["ok"])])
+        self.assertNothingWritten(installed_version=5)
 
     def test_every_other_failure_ends_with_1603(self):
         # Language files unusable, and a write that fails (a folder where the pack belongs).

@@ -1,15 +1,29 @@
 #!/bin/sh
-# Starts the wineserver of $WINEPREFIX, and Wine's own service processes,
-# detached from ctest, before the Win32 tests run.
+# The Wine session of the tests in $WINEPREFIX, for ctest's fixtures.
+#
+#   wine_session.sh start   makes the prefix when it is missing, then starts
+#                           its wineserver and Wine's own service processes,
+#                           detached, to stay until stopped
+#   wine_session.sh stop    ends the server and everything Wine started
 #
 # Whatever Wine starts on behalf of a test (the wineserver, services.exe,
 # explorer.exe, ...) inherits that test's output pipe, and ctest waits until
-# every holder of the pipe has gone: about 3 s after each test, while the
-# server lingers out. Started here, in a session of their own and with no
-# pipe, they serve every test and end 10 s after the last Wine process.
-#
-# A server that is just lingering out (say after GoogleTest's discovery) is
-# let go first; one that stays (wineserver -p) is kept and used.
-timeout 5 wineserver -w 2>/dev/null
-setsid sh -c 'wineserver -p10; wine cmd /c exit' </dev/null >/dev/null 2>&1
+# every holder of the pipe has gone: seconds after each test, while the server
+# lingers out. Started here, in a session of their own and with no pipe, they
+# serve every test of the prefix. A server that is just lingering out (say
+# after the tests were listed) is let go first.
+case "${1:-}" in
+  start)
+    python3 "$(dirname "$0")/../e2e/harness/wine.py" "$WINEPREFIX" || exit 1
+    timeout 5 wineserver -w 2>/dev/null
+    setsid sh -c 'wineserver -p; timeout 300 wine cmd /c exit' </dev/null >/dev/null 2>&1
+    ;;
+  stop)
+    wineserver -k 2>/dev/null
+    ;;
+  *)
+    echo "usage: $0 start|stop" >&2
+    exit 2
+    ;;
+esac
 exit 0

@@ -15,6 +15,7 @@ key of Nimbra. A full update-run test reads, for example:
         self.assertEqual(len(self.install.starts()), 1)
 """
 
+import shutil
 import unittest
 
 from . import config as config_module
@@ -55,6 +56,8 @@ class InstallerTestCase(unittest.TestCase):
         pack_name = self.carried.file if self.carried else PACK_NAME
         self.install = NimbraInstallation(self.session, "C:\\nimbra-e2e\\%s\\Nimbra" % name, self.config.substitute,
                                           pack_name)
+        # The test's whole folder, so that nothing of an earlier run is left.
+        shutil.rmtree(self.install.folder.parent, ignore_errors=True)
         self.registry.reset_nimbra()
 
     @property
@@ -95,10 +98,11 @@ class InstallerTestCase(unittest.TestCase):
 
     # --- running ----------------------------------------------------------
 
-    def run_installer(self, *arguments, answers=(), cwd=None, timeout_ms=60000, locale=None):
-        """The real installer with these arguments under the box robot."""
+    def run_installer(self, *arguments, answers=(), cwd=None, timeout_ms=60000, locale=None, unelevated=False):
+        """The real installer with these arguments under the box robot;
+        unelevated: as an administrator's programs run without elevation."""
         return robot.run(self.session, self.config.box_robot, self.requireInstaller(), arguments, answers,
-                         cwd=cwd, timeout_ms=timeout_ms, locale=locale or self.locale)
+                         cwd=cwd, timeout_ms=timeout_ms, locale=locale or self.locale, unelevated=unelevated)
 
     def run_with_robot(self, program, *arguments, answers=(), cwd=None, timeout_ms=60000, locale=None, **kw):
         return robot.run(self.session, self.config.box_robot, program, arguments, answers, cwd=cwd,

@@ -7,6 +7,7 @@ its explicit WOW6432Node path, as on 64-bit Windows.
 """
 
 import re
+import uuid
 from dataclasses import dataclass
 
 from . import wine as wine_module
@@ -141,22 +142,27 @@ class Registry:
             self.session.run("reg", ["delete", key, "/f", "/reg:64"])
         if not batch.has_values():
             return
-        path = self.session.work_dir / "import.reg"
+        path = self._scratch_file()
         path.write_bytes(b"\xff\xfe" + batch.text().encode("utf-16-le"))
         result = self.session.run("reg", ["import", self.session.windows_path(path), "/reg:64"])
+        path.unlink()
         if result.returncode != 0:
             raise wine_module.WineError("reg import failed: " + batch.text())
 
     def values(self, key):
         """All values of the key, or None when the key does not exist."""
-        path = self.session.work_dir / "export.reg"
-        path.unlink(missing_ok=True)
+        path = self._scratch_file()
         result = self.session.run("reg", ["export", key, self.session.windows_path(path), "/reg:64", "/y"])
+        raw = path.read_bytes() if path.exists() else b""
+        path.unlink(missing_ok=True)
         if result.returncode != 0:
             return None
-        raw = path.read_bytes()
         text = raw[2:].decode("utf-16-le") if raw.startswith(b"\xff\xfe") else raw.decode("latin-1")
         return parse_export(text, key)
+
+    def _scratch_file(self):
+        # A name of its own: tests in other prefixes share the work folder.
+        return self.session.work_dir / ("registry-%s.reg" % uuid.uuid4().hex)
 
     def value(self, key, name):
         """The value, or None when it or its key does not exist."""

@@ -6,6 +6,7 @@ the ANSI bytes the program's code page gives them, for exact comparison.
 """
 
 import json
+import os
 import uuid
 from dataclasses import dataclass, field
 from typing import Dict, List, Optional
@@ -72,10 +73,12 @@ class RobotRun:
 
 
 def run(session, robot_exe, program, arguments=(), answers=(), cwd=None, timeout_ms=60000,
-        locale=wine_module.ENGLISH, unscripted="dismiss", raw_tail=None, poll_ms=None):
+        locale=wine_module.ENGLISH, unscripted="dismiss", raw_tail=None, poll_ms=None, unelevated=False):
     """Starts program (a Windows path) with the arguments under the robot,
     answers its boxes in order, and returns what happened. poll_ms: how often
-    the robot looks for boxes (its own default when None)."""
+    the robot looks for boxes (its own default when None); unelevated: with
+    the Administrators group for deny only, as an administrator's programs
+    run without elevation."""
     transcript = session.work_dir / ("transcript-%s.jsonl" % uuid.uuid4().hex)
     options = ["--transcript", session.windows_path(transcript), "--timeout-ms", str(timeout_ms),
                "--answers", ",".join(answers), "--unscripted", unscripted]
@@ -85,6 +88,8 @@ def run(session, robot_exe, program, arguments=(), answers=(), cwd=None, timeout
         options += ["--cwd", cwd]
     if raw_tail is not None:
         options += ["--raw-tail", raw_tail]
+    if unelevated:
+        options += ["--token", "filtered"]
     options += ["--", program]
     if raw_tail is None:
         options += list(arguments)
@@ -95,7 +100,7 @@ def run(session, robot_exe, program, arguments=(), answers=(), cwd=None, timeout
         transcript.unlink(missing_ok=True)
 
     exit_record = next((r for r in records if r["event"] == "exit"), None)
-    return RobotRun(
+    result = RobotRun(
         robot_exit=completed.returncode,
         exit_code=exit_record["code"] if exit_record else None,
         timed_out=any(r["event"] == "timeout" for r in records),
@@ -105,3 +110,18 @@ def run(session, robot_exe, program, arguments=(), answers=(), cwd=None, timeout
         records=records,
         output=completed.stdout,
         seconds=completed.seconds)
+    _show(program, arguments if raw_tail is None else [raw_tail], locale, result)
+    return result
+
+
+def _show(program, arguments, locale, result):
+    """With NIMBRA_E2E_SHOW=1 in the environment, prints what a run did (its
+    command line, each box as the robot read it, the exit code), for people
+    who want to see the installer at work in a test (ctest -V)."""
+    if os.environ.get("NIMBRA_E2E_SHOW") != "1":
+        return
+    print("[run] %s %s  (%s)" % (str(program).rsplit("\\", 1)[-1], " ".join(arguments), locale))
+    for box in result.boxes:
+        buttons = "/".join(box.buttons[b].replace("&", "") for b in box.button_ids)
+        print("[box] %r: %r [%s] -> %s" % (box.caption, box.text, buttons, box.answer))
+    print("[exit] %s%s" % (result.exit_code, " (timed out)" if result.timed_out else ""))

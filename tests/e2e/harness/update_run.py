@@ -10,6 +10,7 @@ boxes show with the sample language files, and checks of what a run left.
             self.assertPackInstalled()
 """
 
+import os
 import re
 import time
 
@@ -126,6 +127,8 @@ class UpdateRunTestCase(InstallerTestCase):
             match = LOG_LINE.match(line)
             self.assertIsNotNone(match, line)
             records.append(match.group(2))
+        if os.environ.get("NIMBRA_E2E_SHOW") == "1":
+            print("[log] " + "\n[log] ".join(records))
         return records
 
     def pack_version_value(self):

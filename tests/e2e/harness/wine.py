@@ -28,6 +28,9 @@ KAZAKH = "kk_KZ.UTF-8"    # LCID 1087 (Cyrillic UI), ANSI code page 65001 (UTF-8
 # Without a window manager under Xvfb every closed window costs about 2 s
 # unless Wine's windows are unmanaged.
 _X11_DRIVER_KEY = r"HKCU\Software\Wine\X11 Driver"
+# The crash debugger kept out of the prefix for good, whatever a process's
+# WINEDLLOVERRIDES says (an empty override disables the program).
+_DLL_OVERRIDES_KEY = r"HKCU\Software\Wine\DllOverrides"
 # The marker and lock that scripts/wine-env.sh uses, so that both cooperate.
 _READY_MARKER = ".nimbra-ready"
 # Seconds the wineserver outlives its last program: more than the gaps between
@@ -35,8 +38,70 @@ _READY_MARKER = ".nimbra-ready"
 _SERVER_PERSISTENCE = 5
 
 
+# No Mono or Gecko (they would prompt for downloads), and no crash debugger:
+# under qemu-i386 "winedbg --auto" never ends, and whatever waits for it
+# (wineserver -w) would wait for ever. A crashing program just ends.
+DLL_OVERRIDES = "mscoree,mshtml=;winedbg.exe=d"
+# What qemu-i386 adds to the environment of the programs it emulates (see
+# scripts/wine-env.sh); natively nothing reads it.
+QEMU_GUEST_ENVIRONMENT = "LD_PRELOAD=/usr/$LIB/libgcc_s.so.1"
+# The longest any one step of making a prefix or starting its server may take;
+# a prefix is made in about 25 s, under emulation too.
+_STEP_TIMEOUT = 300
+
+
+# Wine's own tools (reg, cmd) in a win64 prefix: run by the 64-bit loader they
+# are 64-bit programs and run natively; by the 32-bit one they would be the
+# 32-bit copies, under qemu-i386 several times slower.
+_WINE_TOOLS = ("reg", "cmd")
+_WINE64 = "/usr/lib/wine/wine64"
+
+
+def _loader(program, wine):
+    if str(program) in _WINE_TOOLS and os.path.exists(_WINE64):
+        return _WINE64
+    return wine
+
+
 class WineError(RuntimeError):
     pass
+
+
+def _bounded_run(command, env, timeout):
+    """Runs a Wine command with its output discarded; on a time-out, ends the
+    command and everything of the prefix's server, and raises WineError."""
+    try:
+        subprocess.run(command, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=timeout, check=False)
+    except subprocess.TimeoutExpired:
+        subprocess.run([shutil.which("wineserver") or "wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30, check=False)
+        raise WineError("%s did not end within %d s (prefix %s)" % (" ".join(map(str, command)), timeout,
+                                                                    env.get("WINEPREFIX")))
+
+
+def create_prefix(prefix, env, wine="wine", wineserver="wineserver"):
+    """Makes the Wine prefix once (a marker says it is ready; a lock lets
+    several processes share it). Each step is bounded in time. The session
+    that made the prefix is ended: Wine's desktop serves the shell's windows
+    (the route by which the installer starts Nimbra) only in a server session
+    started after the prefix was made."""
+    prefix = Path(prefix)
+    env = dict(env, WINEPREFIX=str(prefix))
+    with open(str(prefix) + ".lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if (prefix / _READY_MARKER).exists():
+            return
+        shutil.rmtree(prefix, ignore_errors=True)
+        _bounded_run(["wineboot", "-i"], env, _STEP_TIMEOUT)
+        _bounded_run([wineserver, "-w"], env, _STEP_TIMEOUT)
+        for key, name, data in ((_X11_DRIVER_KEY, "Managed", "N"), (_DLL_OVERRIDES_KEY, "winedbg.exe", "")):
+            _bounded_run([_loader("reg", wine), "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", data, "/f"], env,
+                         _STEP_TIMEOUT)
+        _bounded_run([wineserver, "-w"], env, _STEP_TIMEOUT)
+        if not (prefix / "system.reg").exists():
+            raise WineError("wineboot made no prefix at %s" % prefix)
+        (prefix / _READY_MARKER).touch()
 
 
 # WINEDEBUG for loaded_dlls: every trace line starts with "pid:tid:".
@@ -104,27 +169,16 @@ class WineSession:
             self._xvfb.wait(10)
 
     def _ensure_prefix(self):
-        with open(str(self.prefix) + ".lock", "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            if (self.prefix / _READY_MARKER).exists():
-                return
-            shutil.rmtree(self.prefix, ignore_errors=True)
-            self._plain_run(["wineboot", "-i"], timeout=300)
-            self._plain_run([self.wineserver, "-w"], timeout=300)
-            self._plain_run([self.wine, "reg", "add", _X11_DRIVER_KEY, "/v", "Managed", "/t", "REG_SZ",
-                             "/d", "N", "/f"], timeout=120)
-            self._plain_run([self.wineserver, "-w"], timeout=300)
-            (self.prefix / _READY_MARKER).touch()
+        create_prefix(self.prefix, self.environment(), self.wine, self.wineserver)
 
     def _ensure_server(self):
-        # Without effect when a server already runs; else each later program
-        # would pay about 2 s for a new server and Wine's services.
-        self._plain_run([self.wineserver, "-p%d" % _SERVER_PERSISTENCE], timeout=30)
-        self._plain_run([self.wine, "cmd", "/c", "exit"], timeout=120)
-
-    def _plain_run(self, command, timeout):
-        subprocess.run(command, env=self.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=timeout, check=False)
+        # Under ctest a fixture keeps the server and Wine's services running
+        # (tests/win32/wine_session.sh); else each later program would pay
+        # about 2 s for a new server and the services.
+        if os.environ.get("NIMBRA_WINESERVER_UP") == "1":
+            return
+        _bounded_run([self.wineserver, "-p%d" % _SERVER_PERSISTENCE], self.environment(), 30)
+        _bounded_run([_loader("cmd", self.wine), "cmd", "/c", "exit"], self.environment(), _STEP_TIMEOUT)
 
     # --- processes --------------------------------------------------------
 
@@ -135,7 +189,8 @@ class WineSession:
         env.update({
             "WINEPREFIX": str(self.prefix),
             "WINEDEBUG": "-all",
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "WINEDLLOVERRIDES": DLL_OVERRIDES,
+            "QEMU_SET_ENV": QEMU_GUEST_ENVIRONMENT,
             "LC_ALL": locale,
             "LANG": locale,
         })
@@ -148,7 +203,7 @@ class WineSession:
         replace, e.g. {"WINEDEBUG": LOADDLL_DEBUG}."""
         with tempfile.TemporaryFile(dir=self.work_dir) as out, tempfile.TemporaryFile(dir=self.work_dir) as err:
             started = time.monotonic()
-            result = subprocess.run([self.wine, str(program), *map(str, arguments)],
+            result = subprocess.run([_loader(program, self.wine), str(program), *map(str, arguments)],
                                     env=self.environment(locale, extra_env),
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout,
                                     cwd=cwd, check=False)
@@ -183,3 +238,15 @@ class WineSession:
         if path.drive.upper() != "C:":
             raise ValueError("not on drive C: " + windows_path)
         return self.drive_c.joinpath(*path.parts[1:])
+
+
+if __name__ == "__main__":
+    # python3 wine.py PREFIX: makes the prefix (scripts/wine-env.sh), under a
+    # private Xvfb when no display is set.
+    import sys
+    try:
+        session = WineSession(sys.argv[1], Path(sys.argv[1]).parent)
+        session._ensure_display()
+        session._ensure_prefix()
+    except (WineError, IndexError) as error:
+        sys.exit("wine.py: %s" % (error or "usage: python3 wine.py PREFIX"))

@@ -3,10 +3,12 @@
 //
 //   box-robot.exe [--answers yes,no,...] [--unscripted dismiss|leave]
 //                 [--cwd DIR] [--timeout-ms N] [--poll-ms N] [--transcript FILE]
-//                 [--raw-tail TEXT] -- PROGRAM [ARGUMENT...]
+//                 [--raw-tail TEXT] [--token full|filtered] -- PROGRAM [ARGUMENT...]
 //
 // The program's command line is PROGRAM and the ARGUMENTs, each quoted as the
 // C runtime expects; with --raw-tail it is PROGRAM, a blank and TEXT unchanged.
+// With --token filtered it runs as an administrator's programs run without
+// elevation: the Administrators group in its token is for deny only.
 // Transcript (stdout unless --transcript): a "start" line, a "box" line per box
 // (box_transcript.h), a "timeout" line when the time-out ended the program,
 // and an "exit" line with its exit code.
@@ -47,6 +49,7 @@ struct Options {
   DWORD pollMs = 20;
   std::optional<std::string> transcript;
   std::optional<std::string> rawTail;
+  bool filteredToken = false;
   std::string program;
   std::vector<std::string> arguments;
 };
@@ -97,6 +100,10 @@ std::optional<Options> parseOptions(int argc, char** argv) {
       options.transcript = value;
     } else if (option == "--raw-tail") {
       options.rawTail = value;
+    } else if (option == "--token") {
+      const std::string_view word = value;
+      if (word != "full" && word != "filtered") return std::nullopt;
+      options.filteredToken = word == "filtered";
     } else {
       return std::nullopt;
     }
@@ -106,6 +113,25 @@ std::optional<Options> parseOptions(int argc, char** argv) {
   for (; i < argc; ++i) options.arguments.emplace_back(argv[i]);
   if (options.rawTail && !options.arguments.empty()) return std::nullopt;
   return options;
+}
+
+// This process's token with the Administrators group for deny only, as
+// Windows gives it to the programs an administrator starts without elevation:
+// CheckTokenMembership (IsUserAnAdmin) then says no. Null on failure.
+nimbra::win32::UniqueHandle filteredToken() {
+  nimbra::win32::UniqueHandle own;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_QUERY, own.put()))
+    return {};
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
+                                0, 0, &administrators))
+    return {};
+  SID_AND_ATTRIBUTES denyOnly{administrators, 0};
+  nimbra::win32::UniqueHandle filtered;
+  const BOOL made = CreateRestrictedToken(own.get(), 0, 1, &denyOnly, 0, nullptr, 0, nullptr, filtered.put());
+  FreeSid(administrators);
+  return made ? std::move(filtered) : nimbra::win32::UniqueHandle();
 }
 
 // Each line is flushed at once, so that a transcript survives a crash of the robot.
@@ -140,6 +166,7 @@ void usage() {
   std::fputs(
       "usage: box-robot.exe [--answers yes,no,ok,cancel] [--unscripted dismiss|leave] [--cwd DIR]\n"
       "                     [--timeout-ms N] [--poll-ms N] [--transcript FILE] [--raw-tail TEXT]\n"
+      "                     [--token full|filtered]\n"
       "                     -- PROGRAM [ARGUMENT...]\n",
       stderr);
 }
@@ -170,8 +197,13 @@ int main(int argc, char** argv) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION created{};
   const char* directory = options->currentDirectory ? options->currentDirectory->c_str() : nullptr;
-  if (!CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory,
-                      &startup, &created)) {
+  const nimbra::win32::UniqueHandle token = options->filteredToken ? filteredToken() : nimbra::win32::UniqueHandle();
+  const bool launched = options->filteredToken
+                            ? token && CreateProcessAsUserA(token.get(), nullptr, mutableCommandLine.data(), nullptr,
+                                                            nullptr, FALSE, 0, nullptr, directory, &startup, &created)
+                            : CreateProcessA(nullptr, mutableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                             directory, &startup, &created);
+  if (!launched) {
     const DWORD error = GetLastError();
     transcript.write(JsonLine()
                          .ascii("event", "error")
