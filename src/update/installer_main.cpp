@@ -22,11 +22,11 @@ void RecordTheStart(RunLog& log, std::string_view commandLine, const InstallerCo
 
 // Start-up, the update run and release, with every box of the run passing the gate.
 ExitCode RunAndRelease(platform::Platform& platform, std::string_view commandLine,
-                       const InstallerConfiguration& configuration, RunLog& log) {
+                       const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned) {
   StartupState state;
   InitStartupSettings(platform, state, commandLine);
   LanguageFiles languages;
-  ExitCode code = RunUpdate(platform, state, languages, configuration, log);
+  ExitCode code = RunUpdate(platform, state, languages, configuration, log, earned);
   // The language tables go first, then the start-up settings: the reverse of their start.
   languages = LanguageFiles();
   ReleaseStartupSettings(state);
@@ -34,18 +34,20 @@ ExitCode RunAndRelease(platform::Platform& platform, std::string_view commandLin
 }
 
 // Nothing is expected to throw; should anything (a lack of memory, say), the
-// run still ends with the code for any other failure, where std::terminate
-// would abort with 3, which reads as something else.
+// run still ends with an exit code of its own, where std::terminate would
+// abort with 3, which reads as something else: the code for any other failure
+// before the write, the write's own after it (a pack in place is a success).
 ExitCode RunAndReleaseCatching(platform::Platform& platform, std::string_view commandLine,
                                const InstallerConfiguration& configuration, RunLog& log) {
+  ExitCode earned = ExitCode::Failed;
   try {
-    return RunAndRelease(platform, commandLine, configuration, log);
+    return RunAndRelease(platform, commandLine, configuration, log, earned);
   } catch (const std::exception& failure) {
     log.record(std::string("unexpected failure: ") + failure.what());
   } catch (...) {
     log.record("unexpected failure");
   }
-  return ExitCode::Failed;
+  return earned;
 }
 
 }  // namespace

@@ -37,16 +37,16 @@ std::int32_t PackVersionFromHeader(std::span<const std::byte> firstBytes) {
          kPackVersionBias;
 }
 
-std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
-                                                      MessageCatalogue& catalogue, const std::string& path) {
+PackPeek ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
+                                   MessageCatalogue& catalogue, const std::string& path) {
   // Any failure is retried, not only a sharing conflict: a file that another
   // process is closing or replacing can fail other ways for a moment.
   platform::OpenedFile opened = OpenExclusiveWithRetry(platform.files, platform.clock, path, RetryWhen::AnyFailure);
   if (!opened.file) {
     ShowCatalogueMessage(platform.boxes, settings, catalogue.formatLines("filecantopen", {SystemText(path)}));
-    return std::nullopt;
+    return {std::nullopt, opened.error};
   }
-  return VersionOf(*opened.file);
+  return {VersionOf(*opened.file), 0};
 }
 
 PackPeek PeekInstalledPackVersion(platform::FileSystem& files, std::string_view path) {

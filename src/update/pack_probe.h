@@ -27,19 +27,19 @@ constexpr bool CarriedPackIsOlder(std::int32_t installedVersion, std::int32_t ca
   return installedVersion > carriedVersion;
 }
 
-// Reads the installed version of the pack at packPath, a full path. The file is opened with no sharing, up to 17 times
-// with a 256 ms sleep after each failure, so this also waits for a Nimbra that
-// is closing the pack. When every attempt fails, shows all lines of the
-// catalogue's "filecantopen" with %1 = the full path through
-// ShowCatalogueMessage and returns nullopt.
-// Nothing stays open and nothing is written.
-std::optional<std::int32_t> ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
-                                                      MessageCatalogue& catalogue, const std::string& packPath);
-
 struct PackPeek {
   std::optional<std::int32_t> version;  // nullopt when the file could not be opened
   std::uint32_t error = 0;              // the open's Win32 error then (2: no pack installed)
 };
+
+// Reads the installed version of the pack at packPath, a full path. The file is opened with no sharing, up to 17 times
+// with a 256 ms sleep after each failure, so this also waits for a Nimbra that
+// is closing the pack. When every attempt fails, shows all lines of the
+// catalogue's "filecantopen" with %1 = the full path through
+// ShowCatalogueMessage and returns no version, with the last attempt's error.
+// Nothing stays open and nothing is written.
+PackPeek ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
+                                   MessageCatalogue& catalogue, const std::string& packPath);
 
 // The installed version for a log, where the run itself does not probe: one
 // open that shares everything, so that it neither waits nor keeps anyone out.

@@ -7,6 +7,7 @@
 #include "host/install_location.h"
 #include "host/product_key.h"
 #include "host/uninstall_registration.h"
+#include "install/exclusive_open.h"
 #include "install/resource_installer.h"
 #include "lang/catalogue.h"
 #include "lang/presentation.h"
@@ -131,10 +132,12 @@ std::optional<ExitCode> AskToInstall(RunContext& run, MessageCatalogue& catalogu
     RecordInstalledPack(run, std::nullopt, win::kErrorFileNotFound);
   } else {
     // The probe's exclusive, retried open is also the wait for a Nimbra that was just asked to quit.
-    auto installed = ProbeInstalledPackVersion(run.platform, run.settings, catalogue, packPath);
-    if (!installed) return ExitCode::PackInUse;
-    RecordInstalledPack(run, installed);
-    if (CarriedPackIsOlder(*installed, run.configuration.packVersion) &&
+    const PackPeek installed = ProbeInstalledPackVersion(run.platform, run.settings, catalogue, packPath);
+    RecordInstalledPack(run, installed.version, installed.error);
+    // "Retry later" only when another program holds the pack; any other
+    // reason will not go away by waiting.
+    if (!installed.version) return IsHeldByAnother(installed.error) ? ExitCode::PackInUse : ExitCode::Failed;
+    if (CarriedPackIsOlder(*installed.version, run.configuration.packVersion) &&
         !AskYesNo(run, catalogue.text("soundquest"), catalogue.formatLines("olderfilever", {SystemText(packFileName)})))
       return ExitCode::Declined;
   }
@@ -204,7 +207,7 @@ void Finish(RunContext& run, MessageCatalogue& catalogue) {
 }  // namespace
 
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
-                   const InstallerConfiguration& configuration, RunLog& log) {
+                   const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned) {
   RunContext run{platform, state.settings, *state.registry, state.random, configuration, log};
   NameTheProduct(run.settings, configuration);
   if (!FindInstallation(run)) return ExitCode::Failed;
@@ -215,6 +218,7 @@ ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFi
   CloseRunningNimbra(run);
   if (auto stopped = AskToInstall(run, catalogue)) return *stopped;
   const ExitCode installed = InstallPack(run);
+  earned = installed;
   RecordInstallation(run, installed == ExitCode::Installed);
   Finish(run, catalogue);
   return installed;

@@ -22,7 +22,9 @@ namespace nimbra {
 // pack's version value, whether Nimbra was started. Once the pack is written
 // it also records the pack's version in the uninstall entry
 // ("dwix.cok version"), for the detection rules of deployment tools.
+// earned: the write's exit code once the write was tried, and left as it was
+// before; should anything after the write throw, the run has still earned it.
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
-                   const InstallerConfiguration& configuration, RunLog& log);
+                   const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned);
 
 }  // namespace nimbra

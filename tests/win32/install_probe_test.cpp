@@ -28,7 +28,7 @@ class ProbeUnderWine : public ::testing::Test {
   }
 
   std::optional<std::int32_t> probe() {
-    return ProbeInstalledPackVersion(platform_, settings_, catalogue_, settings_.installationFolder + "dwix.cok");
+    return ProbeInstalledPackVersion(platform_, settings_, catalogue_, settings_.installationFolder + "dwix.cok").version;
   }
 
   InstallPlatform world_;

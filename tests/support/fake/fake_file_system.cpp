@@ -175,6 +175,8 @@ void FakeFileSystem::holdOpen(std::string_view path, std::uint64_t untilMs) { no
 
 void FakeFileSystem::releaseHold(std::string_view path) { nodes_.at(key(path)).heldUntil = 0; }
 
+void FakeFileSystem::failOpens(std::string_view path, std::uint32_t error) { nodes_.at(key(path)).openError = error; }
+
 std::optional<std::string> FakeFileSystem::contents(std::string_view path) const {
   auto it = nodes_.find(key(path));
   if (it == nodes_.end() || it->second.folder) return std::nullopt;
@@ -227,6 +229,7 @@ platform::OpenedFile FakeFileSystem::openFile(std::string_view path, platform::F
   if (present && it->second.folder) return {nullptr, win::kErrorAccessDenied};
   if (!present && creation == FileCreation::OpenExisting) return {nullptr, win::kErrorFileNotFound};
   if (present && creation == FileCreation::CreateNew) return {nullptr, win::kErrorFileExists};
+  if (present && it->second.openError != 0) return {nullptr, it->second.openError};
   if (present && clock_.nowMs < it->second.heldUntil) return {nullptr, win::kErrorSharingViolation};
   if (present && writes && (it->second.attributes & win::kAttributeReadOnly)) return {nullptr, win::kErrorAccessDenied};
   if (present && creation == FileCreation::CreateAlways && (it->second.attributes & win::kAttributeReadOnly))

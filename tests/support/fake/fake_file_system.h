@@ -40,6 +40,9 @@ class FakeFileSystem : public platform::FileSystem {
   // Another process holds the file open with no sharing until the clock reaches untilMs.
   void holdOpen(std::string_view path, std::uint64_t untilMs = kForever);
   void releaseHold(std::string_view path);
+  // Every open of the file fails with this error (ERROR_ACCESS_DENIED, say), as
+  // a file whose rights keep this program out.
+  void failOpens(std::string_view path, std::uint32_t error);
 
   // Inspection.
   std::optional<std::string> contents(std::string_view path) const;
@@ -73,6 +76,7 @@ class FakeFileSystem : public platform::FileSystem {
     std::string linkTarget;              // key of the linked folder
     std::vector<std::string> children;  // keys, in creation order
     std::uint64_t heldUntil = 0;
+    std::uint32_t openError = 0;
   };
   struct OpenRecord {
     std::string key;

@@ -125,5 +125,22 @@ TEST_F(InstallerMain, AnExceptionEndsTheRunAsAFailure) {
   EXPECT_EQ(world.files.openFiles(), 0);
 }
 
+// After the write the pack is in place: a failure then (here: while the final
+// question is shown) is logged, and the run still reports the write's success.
+TEST_F(InstallerMain, AnExceptionAfterTheWriteKeepsItsSuccess) {
+  world.boxes.answers = {win::kIdYes};
+  world.boxes.onShow = [shown = 0](const fake::BoxRecord&) mutable {
+    if (++shown == 2) throw std::bad_alloc();
+  };
+  world.files.addFolder("C:\\Logs");
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "log=C:\\Logs\\pack.log"), ExitCode::Installed);
+  EXPECT_EQ(world.files.contents("C:\\Program Files\\Nimbra\\dwix.cok"), std::string("dwix\x26") + "content");
+  const std::string log = world.files.contents("C:\\Logs\\pack.log").value_or("");
+  EXPECT_NE(log.find("unexpected failure"), std::string::npos) << log;
+  EXPECT_NE(log.find("exit code 0"), std::string::npos) << log;
+  EXPECT_EQ(world.registry.openKeys(), 0);
+  EXPECT_EQ(world.files.openFiles(), 0);
+}
+
 }  // namespace
 }  // namespace nimbra

@@ -33,7 +33,7 @@ class PackProbeTest : public ::testing::Test {
   }
 
   std::optional<std::int32_t> probe() {
-    return ProbeInstalledPackVersion(platform, settings, catalogue, std::string(kFolder) + "dwix.cok");
+    return ProbeInstalledPackVersion(platform, settings, catalogue, std::string(kFolder) + "dwix.cok").version;
   }
 
   // Opens of the pack file itself; the catalogue's reads of the language file aside.

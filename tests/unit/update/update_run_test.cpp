@@ -58,7 +58,7 @@ class UpdateRun : public ::testing::Test {
     state.settings.userLcid = 1033;
   }
 
-  ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}, log); }
+  ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}, log, earned); }
 
   void Modest(std::string_view second = "") {
     StoreCommandLineArguments(state.settings,
@@ -86,6 +86,7 @@ class UpdateRun : public ::testing::Test {
   StartupState state;
   LanguageFiles languages;
   RunLog log;
+  ExitCode earned = ExitCode::Failed;
   const std::string carried = Pack('\x26', 5000);
 };
 
@@ -413,6 +414,17 @@ TEST_F(UpdateRun, PackHeldThroughoutTheProbeEndsTheRunWithFileCantOpen) {
   EXPECT_EQ(EstimatedSize(), std::nullopt);
 }
 
+// Waiting would not help: the run fails ("retry later" is for a pack in use).
+TEST_F(UpdateRun, PackThatCannotBeOpenedForAnotherReasonEndsTheRunAsAFailure) {
+  world.files.addFile(kPack, Pack('\x25'));
+  world.files.failOpens(kPack, win::kErrorAccessDenied);
+  EXPECT_EQ(Run(), ExitCode::Failed);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "Can't open C:\\Program Files\\Nimbra\\dwix.cok\r\nIs Nimbra still running?");
+  EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
+  EXPECT_EQ(EstimatedSize(), std::nullopt);
+}
+
 class RussianChosenOnAnEnglishSystem : public UpdateRun {
  protected:
   RussianChosenOnAnEnglishSystem() {
@@ -513,7 +525,7 @@ class AnotherPack : public UpdateRun {
     world.files.addFile(kPack, Pack('\x25'));
   }
 
-  ExitCode RunBirds() { return RunUpdate(platform, state, languages, {"birds", "Birds7.pak", 7}, log); }
+  ExitCode RunBirds() { return RunUpdate(platform, state, languages, {"birds", "Birds7.pak", 7}, log, earned); }
 };
 
 TEST_F(AnotherPack, InstalledVersion7IsNotNewerAndOnlyItsOwnFileIsWrittenFromItsResource) {
