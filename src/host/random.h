@@ -1,6 +1,7 @@
 // The process's pseudo-random generator: a 32-bit linear congruential
-// generator, seeded once at start-up from the clock. It only has to make
-// temporary file names unlikely to collide; it is not for secrets.
+// generator, seeded once at start-up from the system's cryptographic random
+// source (from the clock where there is none). It makes temporary file names
+// that no one can foresee and that are unlikely to collide.
 #pragma once
 
 #include <cstdint>

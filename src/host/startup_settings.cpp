@@ -29,8 +29,16 @@ void StoreCommandLineArguments(Settings& settings, std::string_view commandLine)
   settings.finishArgument = ToLowerAscii(CommandLineArgument(commandLine, 2));
 }
 
+// Temporary names must not be foreseeable to anyone who could plant a link
+// under them: the seed comes from the system's cryptographic source, and
+// only where there is none from the clock.
+std::uint32_t RandomSeed(platform::Platform& platform) {
+  if (auto random = platform.system.cryptoRandom()) return *random;
+  return ClockSeed(platform.clock);
+}
+
 void InitStartupSettings(platform::Platform& platform, StartupState& state, std::string_view commandLine) {
-  state.random.seed(ClockSeed(platform.clock));
+  state.random.seed(RandomSeed(platform));
   state.settings.userLcid = platform.system.userDefaultLcid();
   state.settings.cyrillicUi = IsCyrillicUiLcid(state.settings.userLcid);
   IdentifyOperatingSystem(platform, state.is64Bit);

@@ -32,8 +32,8 @@ std::uint32_t SharedRegistryAccessMask(bool is64Bit);
 // Moldova), not every Cyrillic-script locale.
 bool IsCyrillicUiLcid(std::uint32_t lcid);
 
-// The seed: the low 32 bits of the performance counter, or the tick count
-// when the counter fails.
+// The seed where the system has no cryptographic random source: the low 32
+// bits of the performance counter, or the tick count when the counter fails.
 std::uint32_t ClockSeed(platform::Clock& clock);
 
 // Stores arguments 1 and 2 of the command line, ASCII lower-cased, as the

@@ -50,6 +50,9 @@ class SystemInfo {
   virtual bool processIsElevated() = 0;
   // The whole command line, program path included (GetCommandLineA).
   virtual std::string commandLine() = 0;
+  // 32 bits from the system's cryptographic random source (RtlGenRandom);
+  // nullopt where the system has none.
+  virtual std::optional<std::uint32_t> cryptoRandom() = 0;
 };
 
 }  // namespace nimbra::platform

@@ -98,6 +98,13 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{"win10", "6.2.9200 2 1|"}),
     [](const auto& instance) { return std::string(instance.param.first); });
 
+TEST(SystemInfo, CryptographicRandomSourceAnswersWithFreshBits) {
+  Win32SystemInfo system;
+  const auto first = system.cryptoRandom(), second = system.cryptoRandom();
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(*first, *second);  // equal once in 2^32 runs
+}
+
 TEST(SystemInfo, AnsiTextBecomesUtf8) {
   Win32SystemInfo system;  // code page 1252 in this prefix's English locale
   EXPECT_EQ(system.utf8Of(platform::BoxText("Caf\xE9 \x80", platform::kSystemCodePage)), "Caf\xC3\xA9 \xE2\x82\xAC");

@@ -115,4 +115,17 @@ bool Win32SystemInfo::processIsElevated() {
 
 std::string Win32SystemInfo::commandLine() { return ::GetCommandLineA(); }
 
+// advapi32's RtlGenRandom (exported as SystemFunction036, XP and later):
+// advapi32 is loaded already, and what it loads for the source comes from
+// System32 once the process is hardened.
+std::optional<std::uint32_t> Win32SystemInfo::cryptoRandom() {
+  using GenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
+  const HMODULE advapi32 = ::GetModuleHandleA("advapi32.dll");
+  const FARPROC address = advapi32 != nullptr ? ::GetProcAddress(advapi32, "SystemFunction036") : nullptr;
+  if (address == nullptr) return std::nullopt;
+  std::uint32_t value = 0;
+  if (!reinterpret_cast<GenRandom>(reinterpret_cast<void (*)()>(address))(&value, sizeof value)) return std::nullopt;
+  return value;
+}
+
 }  // namespace nimbra::win32

@@ -19,6 +19,7 @@ class Win32SystemInfo final : public platform::SystemInfo {
   bool isUserAnAdmin() override;
   bool processIsElevated() override;
   std::string commandLine() override;
+  std::optional<std::uint32_t> cryptoRandom() override;
 
  private:
   OnDemandLibrary user32_{"user32.dll"};

@@ -27,6 +27,7 @@ class FakeSystemInfo : public platform::SystemInfo {
   bool administrator = true;
   bool elevated = true;  // as the installer runs: its manifest asks for administrator rights
   std::string commandLineText = "\"C:\\Downloads\\nimbra-pack-update.exe\"";
+  std::optional<std::uint32_t> randomValue = 0x5EED5EEDu;  // nullopt: no random source
   int versionCalls = 0;
   int metricCalls = 0;
 
@@ -66,6 +67,7 @@ class FakeSystemInfo : public platform::SystemInfo {
   bool isUserAnAdmin() override { return administrator; }
   bool processIsElevated() override { return elevated; }
   std::string commandLine() override { return commandLineText; }
+  std::optional<std::uint32_t> cryptoRandom() override { return randomValue; }
 };
 
 }  // namespace nimbra::fake

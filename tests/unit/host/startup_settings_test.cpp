@@ -34,7 +34,12 @@ TEST(ClockSeed, IsTheTickCountWhenTheCounterFails) {
   EXPECT_EQ(ClockSeed(clock), 4242u);
 }
 
-TEST_F(StartupTest, SeedsTheGeneratorFromTheClock) {
+TEST_F(StartupTest, SeedsTheGeneratorFromTheCryptographicSourceElseFromTheClock) {
+  world.system.randomValue = 0xC0FFEE11u;
+  start();
+  RandomGenerator fromSource{0xC0FFEE11u};
+  EXPECT_EQ(state.random.next(), fromSource.next());
+  world.system.randomValue.reset();
   world.clock.counter = 0x7700000042;
   start();
   RandomGenerator expected{0x00000042};
