@@ -73,10 +73,10 @@ class FileSystem {
   virtual bool deleteFile(std::string_view path) = 0;
   // A file that the user named for appending text (a log), opened so that an
   // elevated program writes nowhere else: created when absent (with the
-  // rights its folder passes on), else opened for appending only; refused
-  // (null) when the path reaches another place through a link or a junction,
-  // when the file has other hard links, or when it is not a plain disk file.
-  // Every write goes to the end of the file.
+  // rights its folder passes on), else opened for reading and appending only;
+  // refused (null) when the path reaches another place through a link or a
+  // junction, when the file has other hard links, or when it is not a plain
+  // disk file. Reads start at the beginning; every write goes to the end.
   virtual std::unique_ptr<File> openForAppend(std::string_view path) = 0;
   // GetFullPathNameA: path made absolute against the current directory, with
   // "." and ".." resolved; nullopt when it fails.

@@ -20,6 +20,18 @@ void CutAtCharacter(std::string& text, std::size_t limit) {
 
 }  // namespace
 
+bool StartsAsALogLine(std::string_view bytes) {
+  static constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:dd.ddd+dd:dd ";
+  static_assert(kShape.size() == kLogLineStartLength);
+  if (bytes.size() < kShape.size()) return false;
+  for (std::size_t at = 0; at < kShape.size(); ++at) {
+    const char c = bytes[at];
+    const bool fits = kShape[at] == 'd' ? c >= '0' && c <= '9' : kShape[at] == '+' ? c == '+' || c == '-' : c == kShape[at];
+    if (!fits) return false;
+  }
+  return true;
+}
+
 std::string IsoTimestamp(const platform::LocalTime& time) {
   const auto number = [](int value, int digits) { return PaddedDecimal(static_cast<std::uint32_t>(value), digits); };
   const int offset = std::abs(time.utcOffsetMinutes);

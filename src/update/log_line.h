@@ -28,4 +28,11 @@ std::string OneLogLine(std::string_view utf8Record);
 // The whole line as written: timestamp, blank, record, CR LF.
 std::string LogLine(const platform::LocalTime& time, std::string_view utf8Record);
 
+// The length of a line's beginning that tells it apart: timestamp and blank.
+inline constexpr std::size_t kLogLineStartLength = 30;
+
+// Whether bytes begin as every line of this log begins: a timestamp of the
+// form above and a blank.
+bool StartsAsALogLine(std::string_view bytes);
+
 }  // namespace nimbra

@@ -1,6 +1,12 @@
 // The log that a run writes when the command line names one ("log=PATH").
 // Without it, or when the file cannot be opened, every record goes nowhere
 // and the run is the same: a log never changes what the installer does.
+//
+// The installer runs elevated and the path comes from the command line, so a
+// log can only ever be a log: its name ends in ".log" or ".txt", and a file
+// that is there already and not empty is appended to only when it begins as
+// this log's lines begin. Anything else (a script, a settings file) is left
+// as it is, and the run goes on without a log.
 #pragma once
 
 #include <memory>
@@ -10,12 +16,15 @@
 
 namespace nimbra {
 
+// Whether a path names a file a log may be: ".log" or ".txt", in any case.
+bool IsLogFileName(std::string_view path);
+
 class RunLog {
  public:
   // A log that records nothing.
   RunLog() = default;
   // Appends to the file at path (see FileSystem::openForAppend); records
-  // nothing when it cannot be opened.
+  // nothing when it cannot be opened or may not be written (above).
   RunLog(platform::Platform& platform, std::string_view path);
 
   bool enabled() const { return file_ != nullptr; }

@@ -104,6 +104,19 @@ class QuietRun(UpdateRunTestCase):
         self.assertBoxes(run, [dict(caption="Nimbra", text_bytes=NO_RIGHTS_ENGLISH.encode("cp1252"), buttons=["ok"])])
         self.assertNothingWritten(installed_version=5)
 
+    def test_a_log_path_that_names_no_log_is_left_as_it_is_and_the_run_goes_on(self):
+        # The command line is the user's: the elevated installer writes logs only.
+        self.install.create(pack_version=5)
+        folder = self.install.folder.parent
+        (folder / "settings.txt").write_bytes(b"[keep]\r\n")
+        windows_folder = self.install.windows_folder.rstrip("\\").rsplit("\\", 1)[0]
+        for name in ("settings.txt", "x.cmd"):
+            run = self.run_quietly("x", "quiet", "log=%s\\%s" % (windows_folder, name), '"&calc&"')
+            self.assertEndedNormally(run, INSTALLED)
+        self.assertEqual((folder / "settings.txt").read_bytes(), b"[keep]\r\n")
+        self.assertFalse((folder / "x.cmd").exists())
+        self.assertPackInstalled()
+
     def test_every_other_failure_ends_with_1603(self):
         # Language files unusable, and a write that fails (a folder where the pack belongs).
         for arrange in (lambda: self.install.create(languages=("russian.lng",), pack_version=5),

@@ -87,7 +87,9 @@ UniqueFile WithoutDeleteAccess(UniqueFile file, DWORD access) {
 
 UniqueFile OpenForAppendSafely(std::string_view pathView) {
   const std::string path = cString(pathView);
-  constexpr DWORD kAppend = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+  // Reading too, so that the caller can see what the file holds through the
+  // handle it writes with; without FILE_WRITE_DATA every write goes to the end.
+  constexpr DWORD kAppend = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
   UniqueFile file = Open(path, kAppend, OPEN_EXISTING);
   bool created = false;
   if (!file && ::GetLastError() == ERROR_FILE_NOT_FOUND) {

@@ -258,7 +258,7 @@ std::unique_ptr<platform::File> FakeFileSystem::openForAppend(std::string_view p
   auto it = nodes_.find(k);
   if (it != nodes_.end() && (it->second.folder || clock_.nowMs < it->second.heldUntil)) return nullptr;
   ensure(path, false);
-  return std::make_unique<FakeFile>(*this, OpenRecord{k, false, true, win::kShareRead}, /*append=*/true);
+  return std::make_unique<FakeFile>(*this, OpenRecord{k, true, true, win::kShareRead}, /*append=*/true);
 }
 
 bool FakeFileSystem::fileExists(std::string_view path) {

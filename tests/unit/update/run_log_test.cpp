@@ -39,15 +39,29 @@ class RunLogOnFakes : public ::testing::Test {
   platform::Platform platform = world.platform();
 };
 
+TEST(StartsAsALogLine, OnlyATimestampAndABlankBeginALine) {
+  EXPECT_TRUE(StartsAsALogLine("2026-12-08T11:47:26.412+01:00 exit code 0\r\n"));
+  EXPECT_TRUE(StartsAsALogLine("2026-07-01T23:59:59.999-09:30 "));
+  for (const char* other : {"", "2026-12-08T11:47:26.412+01:00", "2026-12-08 11:47:26.412+01:00 x",
+                            "2026-12-08T11:47:26.412Z x", "@echo off\r\n", "[keep]\r\nx=2026-12-08T11:47:26.412"})
+    EXPECT_FALSE(StartsAsALogLine(other)) << other;
+}
+
+TEST(IsLogFileName, EndsInLogOrTxtInAnyCase) {
+  for (const char* name : {"C:\\Logs\\pack.log", "pack.LOG", "C:\\a\\notes.Txt"}) EXPECT_TRUE(IsLogFileName(name)) << name;
+  for (const char* name : {"", "log", ".lo", "C:\\StartUp\\x.cmd", "x.ps1", "x.log.cmd", "x.log ", "x.log\\", "x.txt:s"})
+    EXPECT_FALSE(IsLogFileName(name)) << name;
+}
+
 TEST_F(RunLogOnFakes, AppendsUtf8LinesWithTheInjectedTime) {
-  world.files.addFile("C:\\Logs\\pack.log", "earlier run\r\n");
+  world.files.addFile("C:\\Logs\\pack.log", "2026-12-07T09:00:00.000+01:00 exit code 0\r\n");
   RunLog log(platform, "C:\\Logs\\pack.log");
   ASSERT_TRUE(log.enabled());
   log.record("folder C:\\Caf\xE9\\");
   world.clock.sleep(4352);
   log.record("exit code 1618");
   EXPECT_EQ(world.files.contents("C:\\Logs\\pack.log"),
-            "earlier run\r\n"
+            "2026-12-07T09:00:00.000+01:00 exit code 0\r\n"
             "2026-12-08T11:47:26.000+01:00 folder C:\\Caf\xC3\xA9\\\r\n"
             "2026-12-08T11:47:30.352+01:00 exit code 1618\r\n");
 }
@@ -65,6 +79,22 @@ TEST_F(RunLogOnFakes, ALogThatCannotBeOpenedRecordsNothingAndCreatesNothing) {
   EXPECT_EQ(world.files.listTree("C:\\Logs"), std::vector<std::string>{"C:\\Logs\\folder.log"});
   RunLog none;
   none.record("nowhere");
+}
+
+// The path comes from a command line that an unelevated program may have written.
+TEST_F(RunLogOnFakes, OnlyALogIsWrittenAndAnythingElseIsLeftByteForByte) {
+  world.files.addFile("C:\\Logs\\settings.txt", "[keep]\r\n");
+  world.files.addFile("C:\\Logs\\empty.txt", "");
+  for (const char* path : {"C:\\Logs\\x.cmd", "C:\\Logs\\settings.txt"}) {
+    RunLog log(platform, path);
+    EXPECT_FALSE(log.enabled()) << path;
+    log.record("\"&calc&\"");
+  }
+  EXPECT_EQ(world.files.contents("C:\\Logs\\settings.txt"), "[keep]\r\n");
+  EXPECT_FALSE(world.files.exists("C:\\Logs\\x.cmd"));
+  RunLog empty(platform, "C:\\Logs\\empty.txt");
+  EXPECT_TRUE(empty.enabled());
+  EXPECT_EQ(world.files.openFiles(), 1);
 }
 
 }  // namespace
