@@ -2,6 +2,7 @@
 // access mask (which also selects the 32-bit or 64-bit view), raw values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -22,6 +23,11 @@ struct RegistryValue {
   std::string data;
 };
 
+// The longest value the installer reads: far more than any folder, name or
+// language file name it keeps there, and little enough that a value planted in
+// the user's own keys cannot make every later step work on megabytes.
+inline constexpr std::size_t kRegistryValueLimit = 32 * 1024;
+
 // An open key. Destroying it closes it (RegCloseKey), exactly once.
 class RegistryKey {
  public:
@@ -30,7 +36,8 @@ class RegistryKey {
   RegistryKey(const RegistryKey&) = delete;
   RegistryKey& operator=(const RegistryKey&) = delete;
 
-  // nullopt when the value does not exist or cannot be read.
+  // nullopt when the value does not exist, cannot be read, or holds more than
+  // kRegistryValueLimit bytes (which counts as unreadable, never as cut).
   virtual std::optional<RegistryValue> queryValue(std::string_view name) const = 0;
   // RegSetValueExA with REG_DWORD; a Win32 error code, 0 on success.
   virtual std::uint32_t setDword(std::string_view name, std::uint32_t value) = 0;

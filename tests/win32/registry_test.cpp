@@ -87,14 +87,16 @@ TEST_F(RegistryTest, EmptyBinaryValueExistsWithNoBytes) {
   EXPECT_EQ(value->data, "");
 }
 
-TEST_F(RegistryTest, LargeValueIsReadWhole) {
-  std::string bytes(300 * 1024, '\0');
+TEST_F(RegistryTest, ValueAtTheLimitIsReadWholeAndOneBeyondItAsNothing) {
+  std::string bytes(platform::kRegistryValueLimit, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
   setRaw("Large", REG_BINARY, bytes);
+  setRaw("TooLarge", REG_SZ, std::string(300 * 1024, 'a') + '\0');
   const auto value = open()->queryValue("Large");
   ASSERT_TRUE(value);
   EXPECT_EQ(value->data.size(), bytes.size());
   EXPECT_TRUE(value->data == bytes);
+  EXPECT_FALSE(open()->queryValue("TooLarge"));
 }
 
 TEST_F(RegistryTest, MissingValueReadsAsNothing) {

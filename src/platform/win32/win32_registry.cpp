@@ -19,7 +19,8 @@ class Win32RegistryKey final : public platform::RegistryKey {
     DWORD type = 0;
     DWORD size = 0;
     if (::RegQueryValueExA(key_.get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
-        ERROR_SUCCESS)
+            ERROR_SUCCESS ||
+        size > platform::kRegistryValueLimit)
       return std::nullopt;
     platform::RegistryValue value;
     // The value may grow between the two calls (another process writing it), and for
@@ -33,6 +34,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
           ::RegQueryValueExA(key_.get(), valueName.c_str(), nullptr, &type, buffer, &got);
       if (status == ERROR_MORE_DATA) {
         size = got > size ? got : size * 2 + 1;
+        if (size > platform::kRegistryValueLimit) return std::nullopt;
         continue;
       }
       if (status != ERROR_SUCCESS) return std::nullopt;

@@ -28,7 +28,7 @@ class FakeKey : public platform::RegistryKey {
     if (registry_.faults_.take(Call::RegistryQuery)) return std::nullopt;
     auto& values = registry_.keys_[id_].values;
     auto it = values.find(ToLowerAscii(name));
-    if (it == values.end()) return std::nullopt;
+    if (it == values.end() || it->second.data.size() > platform::kRegistryValueLimit) return std::nullopt;
     return it->second;
   }
 

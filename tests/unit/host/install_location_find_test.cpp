@@ -127,6 +127,15 @@ TEST_F(FindInstallLocationsTest, UnusableNativeUninstallStringLetsTheWow6432Node
   EXPECT_EQ(settings.installationFolder, "C:\\Apps32\\Nimbra\\");
 }
 
+// A value planted with megabytes of text is never read, let alone used.
+TEST_F(FindInstallLocationsTest, UninstallStringBeyondTheValueLimitCountsAsAbsent) {
+  setMachineString(kSystemKey, "ProgramFilesDir", "C:\\Program Files");
+  const std::string planted = "C:\\" + std::string(platform::kRegistryValueLimit, 'a') + "\\u.exe";
+  setMachineString(kEntry, "UninstallString", planted.c_str());
+  EXPECT_TRUE(find());
+  EXPECT_EQ(settings.installationFolder, "C:\\Program Files\\Nimbra\\");
+}
+
 TEST_F(FindInstallLocationsTest, NonStringProgramFilesDirCountsAsAbsent) {
   world.registry.setDword(RegistryRoot::LocalMachine, kSystemKey, "ProgramFilesDir", 7);
   EXPECT_TRUE(find());
