@@ -77,26 +77,24 @@ class PeImage:
         """Every DLL the image names: loaded at start, then delay-loaded."""
         return self.static_imports() + self.delay_imports()
 
-    def static_imports(self):
-        """The DLLs the loader loads before the program's first instruction."""
-        dlls = []
+    def _import_descriptors(self):
+        """Each import descriptor of the image: (lookup table, _, _, name, address table) RVAs."""
         rva, _ = self.directory(DIR_IMPORT)
         while rva:
             descriptor = struct.unpack_from("<IIIII", self.data, self.offset(rva))
             if not any(descriptor):
-                break
-            dlls.append(self.c_string(descriptor[3]))
+                return
+            yield descriptor
             rva += 20
-        return dlls
+
+    def static_imports(self):
+        """The DLLs the loader loads before the program's first instruction."""
+        return [self.c_string(descriptor[3]) for descriptor in self._import_descriptors()]
 
     def imported_functions(self):
         """The names of the functions imported at start (ordinals as "#n")."""
         names = []
-        rva, _ = self.directory(DIR_IMPORT)
-        while rva:
-            descriptor = struct.unpack_from("<IIIII", self.data, self.offset(rva))
-            if not any(descriptor):
-                break
+        for descriptor in self._import_descriptors():
             thunk = descriptor[0] or descriptor[4]
             while True:
                 entry = struct.unpack_from("<I", self.data, self.offset(thunk))[0]
@@ -104,7 +102,6 @@ class PeImage:
                     break
                 names.append("#%d" % (entry & 0xFFFF) if entry & 0x80000000 else self.c_string(entry + 2))
                 thunk += 4
-            rva += 20
         return names
 
     def delay_imports(self):

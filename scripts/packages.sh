@@ -77,6 +77,11 @@ nimbra_runs_i386_code() {
 
 nimbra_binfmt=/proc/sys/fs/binfmt_misc
 
+# True when 32-bit programs go through qemu-i386 here (its handler is on).
+nimbra_i386_emulated() {
+  [ "$(head -1 "$nimbra_binfmt/qemu-i386" 2>/dev/null)" = enabled ]
+}
+
 # nimbra_enable_i386_code: makes sure 32-bit x86 programs run here, for 32-bit
 # Wine's loader is one. Where the kernel runs them natively nothing changes;
 # where it refuses them (no IA-32 emulation, and no 32-bit code segment can be
@@ -86,7 +91,7 @@ nimbra_binfmt=/proc/sys/fs/binfmt_misc
 # Prints how 32-bit code runs, or why it cannot.
 nimbra_enable_i386_code() {
   if [ "${NIMBRA_EMULATE_I386:-0}" != 1 ] && nimbra_runs_i386_code; then
-    if [ "$(head -1 "$nimbra_binfmt/qemu-i386" 2>/dev/null)" = enabled ]; then
+    if nimbra_i386_emulated; then
       echo "32-bit x86 code: through qemu-i386 (registered earlier)"
     else
       echo "32-bit x86 code: native"

@@ -181,7 +181,7 @@ layer_wine() {
   # the tests that failed run once more, and the summary names them.
   local emulated=0
   rm -f "$dir/ctest-wine-retried.txt"
-  [ "$(head -1 /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null)" = enabled ] && emulated=1
+  nimbra_i386_emulated && emulated=1
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     ctest --test-dir "$1" -E "^installer\\." -j2 --timeout 600 --output-on-failure --no-tests=error
     rc=$?
