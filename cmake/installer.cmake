@@ -36,6 +36,14 @@ target_compile_options(nimbra_installer_core PRIVATE -flto)
 set(nimbra_installer_hardening -fstack-protector-strong -D_FORTIFY_SOURCE=2)
 target_compile_options(nimbra_installer_core PRIVATE ${nimbra_installer_hardening})
 
+# The installer starts no thread: its objects and its link go through the
+# win32 thread-model g++ that the toolchain names, whose runtime leaves
+# libwinpthread (about 26 KB) out. Everything else keeps the posix thread
+# model that GoogleTest needs. The two never meet in one program.
+find_program(nimbra_installer_cxx ${NIMBRA_INSTALLER_CXX_COMPILER} REQUIRED)
+set(nimbra_installer_launcher sh ${PROJECT_SOURCE_DIR}/cmake/installer_compiler.sh ${nimbra_installer_cxx})
+set_target_properties(nimbra_installer_core PROPERTIES CXX_COMPILER_LAUNCHER "${nimbra_installer_launcher}")
+
 # nimbra_installer_pack(DIR PACK FILE VERSION OUT_PATH OUT_DEPENDS OUT_SOURCE):
 # the pack the installer carries: the file PACK, whose header is checked now
 # and again whenever it changes, or without PACK a placeholder generated into
@@ -119,6 +127,8 @@ function(nimbra_add_installer target)
   target_include_directories(${target}_entry PRIVATE ${PROJECT_SOURCE_DIR}/src ${resources})
   target_compile_options(${target}_entry PRIVATE -flto ${nimbra_installer_hardening})
   add_executable(${target} WIN32 $<TARGET_OBJECTS:${target}_entry> $<TARGET_OBJECTS:nimbra_installer_core> ${rc})
+  set_target_properties(${target}_entry PROPERTIES CXX_COMPILER_LAUNCHER "${nimbra_installer_launcher}")
+  set_target_properties(${target} PROPERTIES CXX_LINKER_LAUNCHER "${nimbra_installer_launcher}")
   set_target_properties(${target} PROPERTIES OUTPUT_NAME nimbra-pack-update RUNTIME_OUTPUT_DIRECTORY ${ARG_DIRECTORY}
                         NIMBRA_PACK_PATH ${pack_path} NIMBRA_PACK_SOURCE "${pack_source}"
                         NIMBRA_PACK_FILE ${ARG_FILE} NIMBRA_PACK_KEY ${ARG_KEY} NIMBRA_PACK_VERSION ${ARG_VERSION})

@@ -10,6 +10,9 @@ set(NIMBRA_MINGW_TRIPLET i686-w64-mingw32)
 # winpthread in, so the executables still import only system DLLs.
 set(CMAKE_C_COMPILER ${NIMBRA_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${NIMBRA_MINGW_TRIPLET}-g++-posix)
+# The installer needs no thread of its own: the win32 thread model keeps
+# winpthread (about 26 KB) out of it (cmake/installer.cmake).
+set(NIMBRA_INSTALLER_CXX_COMPILER ${NIMBRA_MINGW_TRIPLET}-g++-win32)
 set(CMAKE_RC_COMPILER ${NIMBRA_MINGW_TRIPLET}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${NIMBRA_MINGW_TRIPLET})
