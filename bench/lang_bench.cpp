@@ -67,6 +67,7 @@ class PosixFileSystem : public platform::FileSystem {
   std::uint32_t replaceFile(std::string_view, std::string_view) override { return win::kErrorAccessDenied; }
   bool deleteFile(std::string_view) override { return false; }
   std::unique_ptr<platform::File> openForAppend(std::string_view) override { return nullptr; }
+  platform::OpenedFolder openFolder(std::string_view) override { return {nullptr, win::kErrorAccessDenied}; }
   std::optional<std::string> fullPath(std::string_view) override { return std::nullopt; }
 
  private:

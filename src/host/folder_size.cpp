@@ -1,10 +1,11 @@
 #include "host/folder_size.h"
 
+#include <algorithm>
 #include <limits>
-#include <queue>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "host/folder_path.h"
 #include "platform/codes.h"
 
 namespace nimbra {
@@ -15,6 +16,12 @@ std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
   return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max() : a + b;
 }
 
+// A folder being walked: its handle and the subfolders still to enter.
+struct Level {
+  std::unique_ptr<platform::Folder> folder;
+  std::vector<std::string> subfolders;  // in reverse listing order, the next at the back
+};
+
 }  // namespace
 
 std::int32_t WholeKibCapped(std::uint64_t bytes) {
@@ -22,30 +29,44 @@ std::int32_t WholeKibCapped(std::uint64_t bytes) {
   return kib > static_cast<std::uint64_t>(kFolderSizeLimitKB) ? kFolderSizeLimitKB : static_cast<std::int32_t>(kib);
 }
 
-std::int32_t GetFolderSizeKB(platform::FileSystem& files, std::string_view folder) {
-  if (folder.empty() || !files.folderExists(folder)) return -1;
+FolderSize GetFolderSizeKB(platform::FileSystem& files, platform::Clock& clock, std::string_view folder) {
+  if (folder.empty()) return {};
+  platform::OpenedFolder root = files.openFolder(folder);
+  if (!root.folder) return {};
 
+  const std::uint32_t started = clock.tickCount();
   // The full 64-bit sizes: a 32-bit byte total wraps at 4 GiB and would
   // record a large installation as a small one.
   std::uint64_t total = 0;
-  std::queue<std::string> pending;
-  pending.emplace(folder);
-  while (!pending.empty()) {
-    std::string current = std::move(pending.front());
-    pending.pop();
-    AddTrailingBackslash(current);
-    for (const platform::DirectoryEntry& entry : files.listDirectory(current + "*.*")) {
+  std::size_t entries = 0;
+  // Depth first: only the folders on the way down are held open.
+  std::vector<Level> path;
+  std::unique_ptr<platform::Folder> entered = std::move(root.folder);
+  while (entered) {
+    Level level{std::move(entered), {}};
+    for (const platform::DirectoryEntry& entry : level.folder->list(kFolderWalkEntryLimit - entries + 1)) {
+      if (++entries > kFolderWalkEntryLimit) return {FolderWalk::TooManyEntries};
       if ((entry.attributes & win::kAttributeDirectory) == 0) {
         total = saturatingAdd(total, entry.size);
+      } else if ((entry.attributes & win::kAttributeReparsePoint) == 0) {
+        level.subfolders.push_back(entry.name);
+      }
+    }
+    std::reverse(level.subfolders.begin(), level.subfolders.end());
+    if (clock.tickCount() - started > kFolderWalkTimeLimitMs) return {FolderWalk::TooLong};
+    path.push_back(std::move(level));
+    // The next folder to enter: below the deepest one with subfolders left.
+    while (!entered && !path.empty()) {
+      Level& deepest = path.back();
+      if (deepest.subfolders.empty()) {
+        path.pop_back();
         continue;
       }
-      if (entry.name == "." || entry.name == "..") continue;
-      // Junctions and symbolic links lead elsewhere in the tree or outside it.
-      if (entry.attributes & win::kAttributeReparsePoint) continue;
-      pending.push(current + entry.name);
+      entered = deepest.folder->openFolder(deepest.subfolders.back());
+      deepest.subfolders.pop_back();
     }
   }
-  return WholeKibCapped(total);
+  return {FolderWalk::Measured, WholeKibCapped(total)};
 }
 
 }  // namespace nimbra

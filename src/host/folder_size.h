@@ -1,24 +1,43 @@
 // The size of a folder tree, recorded as "EstimatedSize" in the uninstall entry.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/files.h"
 
 namespace nimbra {
 
 inline constexpr std::int32_t kFolderSizeLimitKB = 2147483647;
+// A walk gives up past these: a folder such as "C:\" must not hold an update
+// for minutes for a figure that only informs the list of installed programs.
+inline constexpr std::size_t kFolderWalkEntryLimit = 100000;
+inline constexpr std::uint32_t kFolderWalkTimeLimitMs = 10000;
 
 // Whole KiB of a byte total (remainder dropped), capped at kFolderSizeLimitKB.
 std::int32_t WholeKibCapped(std::uint64_t bytes);
 
+enum class FolderWalk {
+  Measured,
+  NoFolder,        // empty, missing, not a folder, or a link or junction itself
+  TooManyEntries,  // more than kFolderWalkEntryLimit entries
+  TooLong,         // still walking after kFolderWalkTimeLimitMs
+};
+
+struct FolderSize {
+  FolderWalk walk = FolderWalk::NoFolder;
+  std::int32_t kib = -1;  // -1 unless measured
+};
+
 // The full sizes of all files in folder and every folder below it, in whole
-// KiB, capped at kFolderSizeLimitKB; -1 when folder is empty or is not an
-// existing folder. Hidden and system entries count. Folders are visited
-// breadth-first, each once; a folder link (any reparse point) is not entered,
-// so a link that points back up neither loops nor counts a tree twice. A
-// folder that cannot be listed contributes nothing.
-std::int32_t GetFolderSizeKB(platform::FileSystem& files, std::string_view folder);
+// KiB, capped at kFolderSizeLimitKB. Hidden and system entries count. Each
+// folder is opened through its parent's handle and listed by its own, so a
+// link or junction re-pointed meanwhile leads nowhere; a link (any reparse
+// point) is never entered, so nothing outside the tree counts and no link
+// loops. A folder that cannot be opened or listed contributes nothing. Time
+// is read from clock.
+FolderSize GetFolderSizeKB(platform::FileSystem& files, platform::Clock& clock, std::string_view folder);
 
 }  // namespace nimbra

@@ -15,13 +15,13 @@ CurrentKeyScope UseUninstallEntry(const Settings& settings, SharedRegistry& regi
 
 }  // namespace
 
-std::optional<std::uint32_t> RecordInstallationSize(platform::Platform& platform, const Settings& settings,
-                                                    SharedRegistry& registry) {
+SizeRecord RecordInstallationSize(platform::Platform& platform, const Settings& settings, SharedRegistry& registry) {
   auto entry = UseUninstallEntry(settings, registry);
-  if (!entry) return std::nullopt;
-  std::int32_t size = GetFolderSizeKB(platform.files, settings.installationFolder);
-  if (size == -1 || !registry.writeDword("EstimatedSize", static_cast<std::uint32_t>(size))) return std::nullopt;
-  return static_cast<std::uint32_t>(size);
+  if (!entry) return {};
+  const FolderSize size = GetFolderSizeKB(platform.files, platform.clock, settings.installationFolder);
+  const auto kib = static_cast<std::uint32_t>(size.kib);
+  if (size.walk != FolderWalk::Measured || !registry.writeDword("EstimatedSize", kib)) return {std::nullopt, size.walk};
+  return {kib, size.walk};
 }
 
 std::string PackVersionValueName(std::string_view packFileName) { return std::string(packFileName) + " version"; }

@@ -8,19 +8,24 @@
 #include <string>
 #include <string_view>
 
+#include "host/folder_size.h"
 #include "host/settings.h"
 #include "host/shared_registry.h"
 #include "platform/platform.h"
 
 namespace nimbra {
 
+struct SizeRecord {
+  std::optional<std::uint32_t> written;  // the size written; nullopt when none was
+  FolderWalk walk = FolderWalk::NoFolder;  // how the measure went, when it was taken
+};
+
 // Opens HKLM\<uninstall key prefix><product key> with creation (always this
 // path, never its WOW6432Node twin, in the view of the shared registry),
-// measures the installation folder with GetFolderSizeKB and, unless that is
-// -1, writes it as the REG_DWORD "EstimatedSize" in KiB. Reports nothing.
-// Returns the size written, nullopt when none was. Leaves no key open.
-std::optional<std::uint32_t> RecordInstallationSize(platform::Platform& platform, const Settings& settings,
-                                                    SharedRegistry& registry);
+// measures the installation folder with GetFolderSizeKB and, when it was
+// measured, writes it as the REG_DWORD "EstimatedSize" in KiB. Reports
+// nothing. Leaves no key open.
+SizeRecord RecordInstallationSize(platform::Platform& platform, const Settings& settings, SharedRegistry& registry);
 
 // The name of the detection value: the pack file name, a blank, "version" ("dwix.cok version").
 std::string PackVersionValueName(std::string_view packFileName);

@@ -8,11 +8,13 @@ bool IsHeldByAnother(std::uint32_t error) {
   return error == win::kErrorSharingViolation || error == win::kErrorLockViolation;
 }
 
-platform::OpenedFile OpenExclusiveWithRetry(platform::FileSystem& files, platform::Clock& clock,
-                                            std::string_view path, RetryWhen retryWhen) {
+namespace {
+
+template <typename Opener>
+platform::OpenedFile RetryOpen(Opener& opener, platform::Clock& clock, std::string_view name, RetryWhen retryWhen) {
   platform::OpenedFile opened;
   for (int attempt = 0; attempt < kExclusiveOpenAttempts; ++attempt) {
-    opened = files.openFile(path, platform::FileAccess::Read, win::kShareNone, platform::FileCreation::OpenExisting);
+    opened = opener.openFile(name, platform::FileAccess::Read, win::kShareNone, platform::FileCreation::OpenExisting);
     if (opened.file) return opened;
     if (retryWhen == RetryWhen::HeldByAnother && !IsHeldByAnother(opened.error)) return opened;
     // After the last failure too: a file held throughout then costs the full,
@@ -20,6 +22,18 @@ platform::OpenedFile OpenExclusiveWithRetry(platform::FileSystem& files, platfor
     clock.sleep(kExclusiveOpenRetrySleepMs);
   }
   return opened;
+}
+
+}  // namespace
+
+platform::OpenedFile OpenExclusiveWithRetry(platform::FileSystem& files, platform::Clock& clock,
+                                            std::string_view path, RetryWhen retryWhen) {
+  return RetryOpen(files, clock, path, retryWhen);
+}
+
+platform::OpenedFile OpenExclusiveWithRetry(platform::Folder& folder, platform::Clock& clock, std::string_view name,
+                                            RetryWhen retryWhen) {
+  return RetryOpen(folder, clock, name, retryWhen);
 }
 
 }  // namespace nimbra

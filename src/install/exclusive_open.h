@@ -30,5 +30,8 @@ bool IsHeldByAnother(std::uint32_t error);
 // above, sleeping through clock. On failure the error is the last attempt's.
 platform::OpenedFile OpenExclusiveWithRetry(platform::FileSystem& files, platform::Clock& clock,
                                             std::string_view path, RetryWhen retryWhen);
+// The same for the file `name` of a folder held open.
+platform::OpenedFile OpenExclusiveWithRetry(platform::Folder& folder, platform::Clock& clock, std::string_view name,
+                                            RetryWhen retryWhen);
 
 }  // namespace nimbra

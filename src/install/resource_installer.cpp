@@ -27,29 +27,35 @@ std::optional<std::uint32_t> WriteAll(platform::File& file, std::span<const std:
   return std::nullopt;
 }
 
-// Everything after the resource was found, without the box. While another
-// process has the target open, the exclusive-open schedule waits for it; a
-// missing target (or any failure that is not a sharing conflict) needs no
-// wait: the creation and the replace below decide about it.
+// Everything after the resource was found, without the box. The folder is
+// opened once; every later step goes through its handle or the file's own, so
+// that a junction or link re-pointed meanwhile cannot steer a step elsewhere.
+// While another process has the target open, the exclusive-open schedule
+// waits for it; a missing target (or any failure that is not a sharing
+// conflict) needs no wait: the creation and the replace below decide about it.
 InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock, RandomGenerator& random,
                             std::span<const std::byte> bytes, std::string_view targetPath) {
-  platform::OpenedFile probe = OpenExclusiveWithRetry(files, clock, targetPath, RetryWhen::HeldByAnother);
+  const std::size_t cut = targetPath.find_last_of('\\') + 1;  // 0 when there is no folder
+  const std::string_view targetName = targetPath.substr(cut);
+  platform::OpenedFolder opened = files.openFolder(targetPath.substr(0, cut));
+  if (!opened.folder) return {InstallResult::Failed, opened.error};
+  platform::Folder& folder = *opened.folder;
+
+  platform::OpenedFile probe = OpenExclusiveWithRetry(folder, clock, targetName, RetryWhen::HeldByAnother);
   if (!probe.file && IsHeldByAnother(probe.error)) return {InstallResult::InUse, probe.error};
   probe.file.reset();
 
-  RemoveStaleTemporaries(files, targetPath, bytes);
-  CreatedTemporary temporary = CreateTemporaryBeside(files, random, targetPath);
+  RemoveStaleTemporaries(folder, targetName, bytes);
+  CreatedTemporary temporary = CreateTemporaryIn(folder, random, targetName);
   if (!temporary.file) return {InstallResult::Failed, temporary.error};
-  TemporaryFileGuard guard(files, temporary.path);
-  {
-    std::unique_ptr<platform::File> file = std::move(temporary.file);
-    // Flushed before the replace, so that a crash cannot leave a target that
-    // names data never written.
-    if (auto error = WriteAll(*file, bytes)) return {InstallResult::Failed, *error};
-    if (!file->flush()) return {InstallResult::Failed, file->error()};
-  }  // closed: a file that is open cannot be moved
+  TemporaryFileGuard guard(std::move(temporary.file));
+  platform::File& file = guard.file();
+  // Flushed before the replace, so that a crash cannot leave a target that
+  // names data never written.
+  if (auto error = WriteAll(file, bytes)) return {InstallResult::Failed, *error};
+  if (!file.flush()) return {InstallResult::Failed, file.error()};
 
-  std::uint32_t error = files.replaceFile(temporary.path, targetPath);
+  std::uint32_t error = file.rename(targetName);
   if (error != 0) return {IsHeldByAnother(error) ? InstallResult::InUse : InstallResult::Failed, error};
   guard.release();
   return {InstallResult::Installed, 0};

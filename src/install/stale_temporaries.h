@@ -11,10 +11,11 @@
 
 namespace nimbra {
 
-// Deletes each file beside target whose name is a temporary name of target
+// Deletes each file of folder whose name is a temporary name of targetName
 // (IsTemporaryNameOf) and whose bytes are a prefix of carried: what a run of
 // this installer writes there. A folder, a link, a file held by another
-// process, or one with any other content is left as it is.
-void RemoveStaleTemporaries(platform::FileSystem& files, std::string_view target, std::span<const std::byte> carried);
+// process, or one with any other content is left as it is. Each file is
+// checked and deleted through one handle, never by name.
+void RemoveStaleTemporaries(platform::Folder& folder, std::string_view targetName, std::span<const std::byte> carried);
 
 }  // namespace nimbra

@@ -8,12 +8,12 @@ namespace {
 constexpr std::string_view kTemporarySuffix = ".new";
 }  // namespace
 
-std::string TemporaryPathFor(std::string_view target, RandomGenerator& random) {
-  std::string path(target);
-  path += '.';
-  for (std::size_t i = 0; i < kTemporaryTagLength; ++i) path += static_cast<char>('a' + random.below(26));
-  path += kTemporarySuffix;
-  return path;
+std::string TemporaryNameFor(std::string_view targetName, RandomGenerator& random) {
+  std::string name(targetName);
+  name += '.';
+  for (std::size_t i = 0; i < kTemporaryTagLength; ++i) name += static_cast<char>('a' + random.below(26));
+  name += kTemporarySuffix;
+  return name;
 }
 
 bool IsTemporaryNameOf(std::string_view name, std::string_view targetName) {
@@ -25,14 +25,14 @@ bool IsTemporaryNameOf(std::string_view name, std::string_view targetName) {
   return true;
 }
 
-CreatedTemporary CreateTemporaryBeside(platform::FileSystem& files, RandomGenerator& random, std::string_view target) {
+CreatedTemporary CreateTemporaryIn(platform::Folder& folder, RandomGenerator& random, std::string_view targetName) {
   CreatedTemporary created;
   for (int draw = 0; draw < kTemporaryNameDraws; ++draw) {
-    std::string path = TemporaryPathFor(target, random);
+    std::string name = TemporaryNameFor(targetName, random);
     static_cast<platform::OpenedFile&>(created) =
-        files.openFile(path, platform::FileAccess::Write, win::kShareNone, platform::FileCreation::CreateNew);
+        folder.openFile(name, platform::FileAccess::Write, win::kShareNone, platform::FileCreation::CreateNew);
     if (created.file) {
-      created.path = std::move(path);
+      created.name = std::move(name);
       return created;
     }
     // Someone else's file of that name: not ours to touch, so draw another.

@@ -20,39 +20,39 @@ inline constexpr std::size_t kTemporaryTagLength = 8;
 // folder that refuses every create); give up rather than loop.
 inline constexpr int kTemporaryNameDraws = 64;
 
-// A temporary path beside target, its letters drawn from random.
-std::string TemporaryPathFor(std::string_view target, RandomGenerator& random);
+// A temporary name for targetName (both without folder), its letters drawn from random.
+std::string TemporaryNameFor(std::string_view targetName, RandomGenerator& random);
 
 // Whether name (without folder) is one of the temporary names of targetName.
 bool IsTemporaryNameOf(std::string_view name, std::string_view targetName);
 
 // The file open for writing, share mode 0, or null with the error.
 struct CreatedTemporary : platform::OpenedFile {
-  std::string path;  // empty on failure
+  std::string name;  // empty on failure
 };
 
-// Creates a new, empty file in target's folder with CREATE_NEW, so that an
-// existing file is never opened or truncated; a name that is taken is drawn
-// again. Any other failure ends the search.
-CreatedTemporary CreateTemporaryBeside(platform::FileSystem& files, RandomGenerator& random, std::string_view target);
+// Creates a new, empty temporary of targetName in folder with CREATE_NEW, so
+// that an existing file (or a link) is never opened or truncated; a name
+// that is taken is drawn again. Any other failure ends the search.
+CreatedTemporary CreateTemporaryIn(platform::Folder& folder, RandomGenerator& random, std::string_view targetName);
 
-// Deletes the file at path when the scope ends, unless release() was called.
-// Declare it before the file's handle so that the handle is closed first.
+// Owns the temporary file and discards it, through its handle, when the
+// scope ends, unless release() was called.
 class TemporaryFileGuard {
  public:
-  TemporaryFileGuard(platform::FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+  explicit TemporaryFileGuard(std::unique_ptr<platform::File> file) : file_(std::move(file)) {}
   ~TemporaryFileGuard() {
-    if (!path_.empty()) files_.deleteFile(path_);
+    if (file_) file_->discard();
   }
   TemporaryFileGuard(const TemporaryFileGuard&) = delete;
   TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
 
-  // The file has become the target; nothing is left to remove.
-  void release() { path_.clear(); }
+  platform::File& file() { return *file_; }
+  // The file has become the target: it is closed and nothing is removed.
+  void release() { file_.reset(); }
 
  private:
-  platform::FileSystem& files_;
-  std::string path_;
+  std::unique_ptr<platform::File> file_;
 };
 
 }  // namespace nimbra

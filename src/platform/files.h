@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/codes.h"
+
 namespace nimbra::platform {
 
 enum class FileAccess { Read, Write, ReadWrite };
@@ -38,6 +40,15 @@ class File {
   // The Win32 error of the last read, write or flush that failed (0 while
   // none has), e.g. ERROR_DISK_FULL when a write found no room at all.
   virtual std::uint32_t error() const = 0;
+
+  // Only for a file opened through a Folder, and done through this handle, so
+  // that no name is looked up again (elsewhere they fail: ERROR_NOT_SUPPORTED,
+  // false):
+  // gives the file the name `name` in that folder, replacing a plain file of
+  // that name in one step; a Win32 error code, 0 on success.
+  virtual std::uint32_t rename(std::string_view /*name*/) { return win::kErrorNotSupported; }
+  // deletes the file; its name goes once it is closed. False when refused.
+  virtual bool discard() { return false; }
 };
 
 struct OpenedFile {
@@ -50,6 +61,36 @@ struct DirectoryEntry {
   std::string name;             // without folder, as listed; "." and ".." included
   std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
   std::uint64_t size = 0;        // the full 64-bit size
+};
+
+// A folder opened once and held open: the names below are looked up in it,
+// never through its path again, so that re-pointing a link or a junction on
+// the way to it changes nothing. Others cannot rename or delete it meanwhile.
+class Folder {
+ public:
+  virtual ~Folder() = default;
+  Folder() = default;
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  // Opens or creates the plain file `name` (no folder part) of this folder,
+  // with the right to rename or discard it besides access. A name that is a
+  // link or a junction is never followed: it is refused with
+  // ERROR_CANT_ACCESS_FILE; a folder and a name with a folder part
+  // (ERROR_INVALID_NAME) are refused too.
+  virtual OpenedFile openFile(std::string_view name, FileAccess access, std::uint32_t shareMode,
+                              FileCreation creation) = 0;
+  // The entries of this folder, "." and ".." left out, in the system's order,
+  // the listing stopped after `most` of them; empty when it cannot be listed.
+  virtual std::vector<DirectoryEntry> list(std::size_t most) = 0;
+  // The folder `name` of this folder, opened and held like this one; refused
+  // when it is a link or a junction.
+  virtual std::unique_ptr<Folder> openFolder(std::string_view name) = 0;
+};
+
+struct OpenedFolder {
+  std::unique_ptr<Folder> folder;  // null on failure
+  std::uint32_t error = 0;         // Win32 error code when folder is null
 };
 
 class FileSystem {
@@ -78,6 +119,10 @@ class FileSystem {
   // junction, when the file has other hard links, or when it is not a plain
   // disk file. Reads start at the beginning; every write goes to the end.
   virtual std::unique_ptr<File> openForAppend(std::string_view path) = 0;
+  // The folder at path (a drive or share path), opened and held. Refused
+  // (ERROR_CANT_ACCESS_FILE) when path itself is a link or a junction or does
+  // not end at a folder on a drive or share, e.g. an object-manager name.
+  virtual OpenedFolder openFolder(std::string_view path) = 0;
   // GetFullPathNameA: path made absolute against the current directory, with
   // "." and ".." resolved; nullopt when it fails.
   virtual std::optional<std::string> fullPath(std::string_view path) = 0;

@@ -12,6 +12,7 @@
 #include "lang/catalogue.h"
 #include "lang/presentation.h"
 #include "platform/codes.h"
+#include "platform/path_form.h"
 #include "update/nimbra_instance.h"
 #include "update/pack_probe.h"
 
@@ -69,8 +70,15 @@ bool FindInstallation(RunContext& run) {
   return true;
 }
 
+// Only a drive or share path counts as a folder: any other form could reach
+// the object manager's names or the current folder.
 bool NimbraIsInstalled(RunContext& run) {
-  if (run.platform.files.fileExists(run.settings.installationFolder + "nimbra.exe")) return true;
+  const std::string& folder = run.settings.installationFolder;
+  if (!platform::IsDriveOrSharePath(folder)) {
+    run.log.record("installation folder refused: not a drive or share path");
+  } else if (run.platform.files.fileExists(folder + "nimbra.exe")) {
+    return true;
+  }
   ShowBilingualError(run.platform.boxes, run.settings,
                      EnglishText("There's no Nimbra installed.\r\nPlease install the program first."),
                      RussianText("Нет установленной программы \"Нимбра\"!\r\nПожалуйста, сначала установите её."));
@@ -171,8 +179,18 @@ ExitCode InstallPack(RunContext& run) {
 // "EstimatedSize" after every write attempt; the pack's version for detection
 // rules only once that pack is in place.
 void RecordInstallation(RunContext& run, bool packWritten) {
-  const auto size = RecordInstallationSize(run.platform, run.settings, run.registry);
-  run.log.record(size ? "\"EstimatedSize\" = " + std::to_string(*size) + " KiB" : "\"EstimatedSize\" not written");
+  const SizeRecord size = RecordInstallationSize(run.platform, run.settings, run.registry);
+  if (size.written) {
+    run.log.record("\"EstimatedSize\" = " + std::to_string(*size.written) + " KiB");
+  } else if (size.walk == FolderWalk::TooManyEntries) {
+    run.log.record("\"EstimatedSize\" not written: the folder holds more than " +
+                   std::to_string(kFolderWalkEntryLimit) + " entries");
+  } else if (size.walk == FolderWalk::TooLong) {
+    run.log.record("\"EstimatedSize\" not written: measuring the folder took more than " +
+                   std::to_string(kFolderWalkTimeLimitMs / 1000) + " s");
+  } else {
+    run.log.record("\"EstimatedSize\" not written");
+  }
   if (!packWritten) return;
   const InstallerConfiguration& carried = run.configuration;
   const std::string name = "\"" + PackVersionValueName(carried.packFileName) + "\"";

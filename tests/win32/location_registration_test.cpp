@@ -38,7 +38,7 @@ class LocationRegistrationTest : public ::testing::Test {
   bool record() {
     platform::Platform platform = real_.platform();
     SharedRegistry registry(platform.registry, win::kKeyAllAccess | win::kKeyWow64_64Key);
-    const bool written = RecordInstallationSize(platform, settings_, registry).has_value();
+    const bool written = RecordInstallationSize(platform, settings_, registry).written.has_value();
     EXPECT_FALSE(registry.hasCurrentKey());
     return written;
   }

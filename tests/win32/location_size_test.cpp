@@ -7,6 +7,7 @@
 #include "host/folder_size.h"
 #include "location_support.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_files.h"
 #include "test_support.h"
 
@@ -27,6 +28,7 @@ class LocationSizeTest : public ::testing::Test {
   }
 
   Win32FileSystem files_;
+  Win32Clock clock_;
   std::string root_;  // ends with a backslash
 };
 
@@ -35,8 +37,8 @@ TEST_F(LocationSizeTest, TreeMeasuresAllItsFilesInWholeKib) {
   file("b.bin", 2000);
   folder("sounds");
   file("sounds\\c.bin", 1100);
-  EXPECT_EQ(GetFolderSizeKB(files_, root_), 4);
-  EXPECT_EQ(GetFolderSizeKB(files_, root_.substr(0, root_.size() - 1)), 4);
+  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 4);
+  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_.substr(0, root_.size() - 1)).kib, 4);
 }
 
 TEST_F(LocationSizeTest, HiddenAndSystemEntriesCount) {
@@ -44,15 +46,15 @@ TEST_F(LocationSizeTest, HiddenAndSystemEntriesCount) {
   folder("cache", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   file("cache\\system.dat", 2048, FILE_ATTRIBUTE_SYSTEM);
   file("readonly.dat", 1024, FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(GetFolderSizeKB(files_, root_), 4);
+  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 4);
   ::SetFileAttributesA((root_ + "readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(LocationSizeTest, EmptyFolderIsZeroAndAMissingOneMinusOne) {
-  EXPECT_EQ(GetFolderSizeKB(files_, root_), 0);
-  EXPECT_EQ(GetFolderSizeKB(files_, root_ + "missing\\"), -1);
+  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 0);
+  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_ + "missing\\").kib, -1);
   file("plain.txt", 10);
-  EXPECT_EQ(GetFolderSizeKB(files_, root_ + "plain.txt"), -1);
+  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_ + "plain.txt").kib, -1);
 }
 
 TEST_F(LocationSizeTest, SparseFileLargerThanFourGibCountsWhole) {
@@ -67,7 +69,7 @@ TEST_F(LocationSizeTest, SparseFileLargerThanFourGibCountsWhole) {
     ASSERT_TRUE(::SetEndOfFile(huge.get()));
   }
   file("small.bin", 2048);
-  EXPECT_EQ(GetFolderSizeKB(files_, root_), 5242880 + 2);
+  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 5242880 + 2);
   ::DeleteFileA(path.c_str());
 }
 
@@ -81,7 +83,7 @@ TEST_F(LocationSizeTest, SymbolicLinkBackUpTheTreeIsNotEntered) {
   const DWORD attributes = ::GetFileAttributesA(link.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   ASSERT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-  EXPECT_EQ(GetFolderSizeKB(files_, root_), 3);
+  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 3);
   // Removed before anything walks the scratch tree again.
   testing::removeUnixSymlink(link);
   EXPECT_EQ(::GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);

@@ -33,4 +33,19 @@ std::wstring WideText(const platform::BoxText& text) {
   return wide;
 }
 
+std::wstring AnsiToWide(std::string_view name) {
+  std::wstring wide;
+  appendConverted(wide, std::string(name), CP_ACP);
+  return wide;
+}
+
+std::string WideToAnsi(std::wstring_view name) {
+  const int count = static_cast<int>(std::min<std::size_t>(name.size(), INT_MAX));
+  const int length = ::WideCharToMultiByte(CP_ACP, 0, name.data(), count, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string ansi(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, name.data(), count, ansi.data(), length, nullptr, nullptr);
+  return ansi;
+}
+
 }  // namespace nimbra::win32

@@ -4,19 +4,11 @@
 #include <string>
 
 #include "platform/win32/c_string.h"
+#include "platform/win32/final_path.h"
+#include "platform/win32/loaded_function.h"
 
 namespace nimbra::win32 {
 namespace {
-
-// Vista and later; looked up at run time so that the installer still starts
-// where they are missing (the path check is then skipped).
-template <typename Function>
-Function Kernel32Function(const char* name) {
-  HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
-  // Through void(*)(): GCC accepts that as a match for any function type.
-  return kernel32 ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel32, name)))
-                  : nullptr;
-}
 
 UniqueFile Open(const std::string& path, DWORD access, DWORD creation) {
   // The reparse flag opens a link itself instead of what it points to; the
@@ -37,20 +29,6 @@ std::optional<std::string> LongFullPath(const std::string& path) {
   return std::string(longPath, length);
 }
 
-// Where the open file really is: its final path with "\\?\" or "\\?\UNC\" made plain.
-std::optional<std::string> FinalPath(HANDLE file) {
-  using GetFinalPath = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-  static const auto getFinalPath = Kernel32Function<GetFinalPath>("GetFinalPathNameByHandleA");
-  if (!getFinalPath) return std::nullopt;
-  char path[MAX_PATH * 4];
-  DWORD length = getFinalPath(file, path, sizeof path, 0 /* FILE_NAME_NORMALIZED | VOLUME_NAME_DOS */);
-  if (length == 0 || length >= sizeof path) return std::string();  // differs from every path
-  std::string text(path, length);
-  if (text.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + text.substr(8);
-  if (text.rfind("\\\\?\\", 0) == 0) return text.substr(4);
-  return text;
-}
-
 bool IsThePlainFileNamed(HANDLE file, const std::string& path) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info)) return false;
@@ -63,8 +41,8 @@ bool IsThePlainFileNamed(HANDLE file, const std::string& path) {
 }
 
 void DeleteByHandle(HANDLE file) {
-  using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-  static const auto setInformation = Kernel32Function<SetInformation>("SetFileInformationByHandle");
+  using SetInformation = BOOL WINAPI(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+  static auto* const setInformation = LoadedFunction<SetInformation>("kernel32.dll", "SetFileInformationByHandle");
   FILE_DISPOSITION_INFO disposition{TRUE};
   if (setInformation) setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
@@ -75,8 +53,8 @@ void DeleteByHandle(HANDLE file) {
 // The new handle shares deletion, as it must beside the old one until that
 // closes. Where ReOpenFile is missing (before Vista) the handle stays.
 UniqueFile WithoutDeleteAccess(UniqueFile file, DWORD access) {
-  using ReOpen = HANDLE(WINAPI*)(HANDLE, DWORD, DWORD, DWORD);
-  static const auto reOpen = Kernel32Function<ReOpen>("ReOpenFile");
+  using ReOpen = HANDLE WINAPI(HANDLE, DWORD, DWORD, DWORD);
+  static auto* const reOpen = LoadedFunction<ReOpen>("kernel32.dll", "ReOpenFile");
   if (!reOpen) return file;
   UniqueFile plain(reOpen(file.get(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           FILE_FLAG_OPEN_REPARSE_POINT));

@@ -2,67 +2,16 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <limits>
 #include <utility>
 
 #include "platform/win32/c_string.h"
 #include "platform/win32/win32_append_file.h"
+#include "platform/win32/win32_file.h"
+#include "platform/win32/win32_folder.h"
 #include "platform/win32/handles.h"
 
 namespace nimbra::win32 {
 namespace {
-
-// ReadFile and WriteFile take a DWORD count; a larger span is served in part,
-// which the callers see as a short count.
-DWORD clampedCount(std::size_t size) {
-  return static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
-}
-
-class Win32File final : public platform::File {
- public:
-  explicit Win32File(UniqueFile handle) : handle_(std::move(handle)) {}
-
-  std::optional<std::size_t> read(std::span<std::byte> buffer) override {
-    DWORD got = 0;
-    if (!::ReadFile(handle_.get(), buffer.data(), clampedCount(buffer.size()), &got, nullptr)) return failed();
-    return got;
-  }
-
-  // One WriteFile per call: on a full disk it succeeds with a short count, and
-  // only the caller knows whether to go on.
-  std::optional<std::size_t> write(std::span<const std::byte> data) override {
-    DWORD written = 0;
-    if (!::WriteFile(handle_.get(), data.data(), clampedCount(data.size()), &written, nullptr)) return failed();
-    return written;
-  }
-
-  bool flush() override {
-    if (::FlushFileBuffers(handle_.get())) return true;
-    error_ = ::GetLastError();
-    return false;
-  }
-
-  std::uint32_t error() const override { return error_; }
-
- private:
-  std::nullopt_t failed() {
-    error_ = ::GetLastError();
-    return std::nullopt;
-  }
-
-  UniqueFile handle_;
-  DWORD error_ = 0;
-};
-
-DWORD desiredAccess(platform::FileAccess access) {
-  switch (access) {
-    case platform::FileAccess::Read: return GENERIC_READ;
-    case platform::FileAccess::Write: return GENERIC_WRITE;
-    case platform::FileAccess::ReadWrite: return GENERIC_READ | GENERIC_WRITE;
-  }
-  return 0;
-}
 
 DWORD creationDisposition(platform::FileCreation creation) {
   switch (creation) {
@@ -86,7 +35,7 @@ platform::DirectoryEntry entryOf(const WIN32_FIND_DATAA& found) {
 platform::OpenedFile Win32FileSystem::openFile(std::string_view path, platform::FileAccess access,
                                                std::uint32_t shareMode,
                                                platform::FileCreation creation) {
-  UniqueFile handle(::CreateFileA(cString(path).c_str(), desiredAccess(access), shareMode, nullptr,
+  UniqueFile handle(::CreateFileA(cString(path).c_str(), DesiredAccess(access), shareMode, nullptr,
                                   creationDisposition(creation), FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) return {nullptr, ::GetLastError()};
   return {std::make_unique<Win32File>(std::move(handle)), 0};
@@ -129,6 +78,8 @@ std::unique_ptr<platform::File> Win32FileSystem::openForAppend(std::string_view 
   if (!handle) return nullptr;
   return std::make_unique<Win32File>(std::move(handle));
 }
+
+platform::OpenedFolder Win32FileSystem::openFolder(std::string_view path) { return OpenFolderAt(path); }
 
 std::optional<std::string> Win32FileSystem::fullPath(std::string_view path) {
   const std::string relative = cString(path);

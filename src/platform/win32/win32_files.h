@@ -15,6 +15,7 @@ class Win32FileSystem final : public platform::FileSystem {
   std::uint32_t replaceFile(std::string_view source, std::string_view target) override;
   bool deleteFile(std::string_view path) override;
   std::unique_ptr<platform::File> openForAppend(std::string_view path) override;
+  platform::OpenedFolder openFolder(std::string_view path) override;
   std::optional<std::string> fullPath(std::string_view path) override;
 };
 

@@ -16,13 +16,18 @@ class FakeClock : public platform::Clock {
   std::uint64_t nowMs = 0;
   std::optional<std::int64_t> counter = 0x123456789A;
   std::uint32_t ticks = 4242;
+  std::uint32_t tickStep = 0;         // ticks advance by this after each tickCount
   std::vector<std::uint32_t> sleeps;  // every sleep, in order
   std::function<void()> onSleep;      // runs after each sleep
   // The local time at nowMs == 0; it advances with the sleeps.
   platform::LocalTime startTime{2026, 12, 8, 11, 47, 26, 0, 60};
 
   std::optional<std::int64_t> performanceCounter() override { return counter; }
-  std::uint32_t tickCount() override { return ticks; }
+  std::uint32_t tickCount() override {
+    const std::uint32_t now = ticks;
+    ticks += tickStep;
+    return now;
+  }
   void sleep(std::uint32_t milliseconds) override {
     sleeps.push_back(milliseconds);
     nowMs += milliseconds;

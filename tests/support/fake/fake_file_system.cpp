@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/codes.h"
+#include "platform/path_form.h"
 #include "text/ascii_case.h"
 
 namespace nimbra::fake {
@@ -41,7 +42,10 @@ class FakeFile : public platform::File {
       : fs_(fs), record_(std::move(record)), append_(append) {
     fs_.open_.push_back(&record_);
   }
-  ~FakeFile() override { std::erase(fs_.open_, &record_); }
+  ~FakeFile() override {
+    std::erase(fs_.open_, &record_);
+    if (discarded_) fs_.remove(record_.key);
+  }
 
   std::optional<std::size_t> read(std::span<std::byte> buffer) override {
     if (auto fault = fs_.faults_.take(Call::FileRead)) return failed(*fault);
@@ -84,6 +88,37 @@ class FakeFile : public platform::File {
 
   std::uint32_t error() const override { return error_; }
 
+  std::uint32_t rename(std::string_view name) override {
+    if (folder_.empty()) return win::kErrorNotSupported;
+    if (auto fault = fs_.faults_.take(Call::FileReplace)) return *fault;
+    const std::string path = folder_ + "\\" + std::string(name);
+    const std::string to = fs_.key(path);
+    auto target = fs_.nodes_.find(to);
+    if (target != fs_.nodes_.end() && to != record_.key) {
+      if (target->second.folder || (target->second.attributes & win::kAttributeReadOnly)) return win::kErrorAccessDenied;
+      if (fs_.inUse(to)) return win::kErrorSharingViolation;
+      fs_.remove(to);
+    }
+    FakeFileSystem::Node moved = std::move(fs_.nodes_.at(record_.key));
+    fs_.remove(record_.key);
+    FakeFileSystem::Node& node = fs_.ensure(path, false);
+    node.content = std::move(moved.content);
+    node.sizeOnly = moved.sizeOnly;
+    node.attributes = moved.attributes;
+    record_.key = to;
+    return win::kErrorSuccess;
+  }
+
+  bool discard() override {
+    if (folder_.empty() || fs_.faults_.take(Call::FileDelete)) return false;
+    if (fs_.nodes_.at(record_.key).attributes & win::kAttributeReadOnly) return false;
+    discarded_ = true;
+    return true;
+  }
+
+  // Opened through the folder at this path.
+  void openedIn(std::string folder) { folder_ = std::move(folder); }
+
  private:
   std::nullopt_t failed(std::uint32_t error) {
     error_ = error;
@@ -93,8 +128,49 @@ class FakeFile : public platform::File {
   FakeFileSystem& fs_;
   FakeFileSystem::OpenRecord record_;
   bool append_;
+  std::string folder_;
+  bool discarded_ = false;
   std::uint64_t position_ = 0;
   std::uint32_t error_ = 0;
+};
+
+class FakeFolder : public platform::Folder {
+ public:
+  FakeFolder(FakeFileSystem& fs, std::string key, std::string path)
+      : fs_(fs), key_(std::move(key)), path_(std::move(path)) {}
+
+  platform::OpenedFile openFile(std::string_view name, platform::FileAccess access, std::uint32_t shareMode,
+                                platform::FileCreation creation) override {
+    if (name.empty() || name.find_first_of("\\/:") != std::string_view::npos) return {nullptr, win::kErrorInvalidName};
+    const std::string path = path_ + "\\" + std::string(name);
+    auto it = fs_.nodes_.find(fs_.key(path));
+    if (it != fs_.nodes_.end() && (it->second.folder || (it->second.attributes & win::kAttributeReparsePoint)))
+      return {nullptr, win::kErrorCantAccessFile};
+    platform::OpenedFile opened = fs_.openFile(path, access, shareMode, creation);
+    if (opened.file) static_cast<FakeFile&>(*opened.file).openedIn(path_);
+    return opened;
+  }
+
+  std::vector<platform::DirectoryEntry> list(std::size_t most) override {
+    std::vector<platform::DirectoryEntry> out;
+    if (fs_.faults_.take(Call::ListDirectory)) return out;
+    for (const std::string& child : fs_.nodes_.at(key_).children) {
+      if (out.size() == most) break;
+      const FakeFileSystem::Node& node = fs_.nodes_.at(child);
+      out.push_back({lastComponent(node.path), node.attributes, node.folder ? 0 : fs_.sizeOf(node)});
+    }
+    return out;
+  }
+
+  std::unique_ptr<platform::Folder> openFolder(std::string_view name) override {
+    if (name.empty() || name.find_first_of("\\/:") != std::string_view::npos) return nullptr;
+    return fs_.openFolder(path_ + "\\" + std::string(name)).folder;
+  }
+
+ private:
+  FakeFileSystem& fs_;
+  std::string key_;
+  std::string path_;  // as opened, for the names of what is created in it
 };
 
 std::string FakeFileSystem::key(std::string_view path) const {
@@ -259,6 +335,20 @@ std::unique_ptr<platform::File> FakeFileSystem::openForAppend(std::string_view p
   if (it != nodes_.end() && (it->second.folder || clock_.nowMs < it->second.heldUntil)) return nullptr;
   ensure(path, false);
   return std::make_unique<FakeFile>(*this, OpenRecord{k, true, true, win::kShareRead}, /*append=*/true);
+}
+
+platform::OpenedFolder FakeFileSystem::openFolder(std::string_view path) {
+  std::string k = key(path);
+  log_.push_back(k + " folder");
+  if (auto error = faults_.take(Call::FolderOpen)) return {nullptr, *error};
+  if (!platform::IsDriveOrSharePath(path)) return {nullptr, win::kErrorCantAccessFile};
+  auto it = nodes_.find(k);
+  if (it == nodes_.end() || !it->second.folder) return {nullptr, win::kErrorPathNotFound};
+  if (!it->second.linkTarget.empty() || (it->second.attributes & win::kAttributeReparsePoint))
+    return {nullptr, win::kErrorCantAccessFile};
+  std::string opened(path);
+  while (opened.size() > 3 && (opened.back() == '\\' || opened.back() == '/')) opened.pop_back();
+  return {std::make_unique<FakeFolder>(*this, k, opened), 0};
 }
 
 bool FakeFileSystem::fileExists(std::string_view path) {

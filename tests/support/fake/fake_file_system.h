@@ -50,7 +50,8 @@ class FakeFileSystem : public platform::FileSystem {
   // Every file and folder below folder (full paths as created), in creation order.
   std::vector<std::string> listTree(std::string_view folder) const;
   int openFiles() const { return static_cast<int>(open_.size()); }
-  // Every openFile call (openForAppend: "<resolved path> append"): "<resolved path> <access> share=<n> <creation>".
+  // Every openFile call, also through a folder (openForAppend: "<resolved path> append"; openFolder:
+  // "<resolved path> folder"): "<resolved path> <access> share=<n> <creation>".
   const std::vector<std::string>& log() const { return log_; }
 
   platform::OpenedFile openFile(std::string_view path, platform::FileAccess access, std::uint32_t shareMode,
@@ -62,11 +63,14 @@ class FakeFileSystem : public platform::FileSystem {
   bool deleteFile(std::string_view path) override;
   // Opens or creates the file in a folder that exists; refuses a folder or a held file.
   std::unique_ptr<platform::File> openForAppend(std::string_view path) override;
+  // Refuses a folder link, a path that is not a drive or share path, and a missing folder (ERROR_PATH_NOT_FOUND).
+  platform::OpenedFolder openFolder(std::string_view path) override;
   // Against currentDirectory, with "." and ".." resolved and the letter case kept.
   std::optional<std::string> fullPath(std::string_view path) override;
 
  private:
   friend class FakeFile;
+  friend class FakeFolder;
   struct Node {
     std::string path;  // as first created
     bool folder = false;

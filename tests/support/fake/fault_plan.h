@@ -18,6 +18,7 @@ enum class Call {
   FileFlush,
   FileReplace,
   FileDelete,
+  FolderOpen,
   FullPath,
   ListDirectory,
   MappingProbe,

@@ -1,5 +1,5 @@
 // GetFolderSizeKB on the fake file tree: what counts, the 64-bit sum and its
-// cap, breadth-first order, and folder links.
+// cap, what a failed listing loses, folder links, and the bounds of the walk.
 #include "host/folder_size.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ constexpr std::uint64_t kGiB = kKiB * kKiB * kKiB;
 
 class FolderSize : public ::testing::Test {
  protected:
-  std::int32_t measure(std::string_view folder) { return GetFolderSizeKB(world.files, folder); }
+  std::int32_t measure(std::string_view folder) { return GetFolderSizeKB(world.files, world.clock, folder).kib; }
   fake::FakeWorld world;
 };
 
@@ -112,22 +112,40 @@ TEST_F(FolderSize, LinkToAFolderOutsideIsNotCounted) {
   EXPECT_EQ(measure("C:\\N"), 1);
 }
 
-TEST_F(FolderSize, GivenFolderThatIsALinkIsMeasured) {
+// Through a link the walk could be steered anywhere: nothing is measured.
+TEST_F(FolderSize, GivenFolderThatIsALinkIsNotMeasured) {
   world.files.addFile("D:\\Real\\a", std::string(3072, 'a'));
   world.files.addFolderLink("C:\\N", "D:\\Real");
-  EXPECT_EQ(measure("C:\\N"), 3);
+  EXPECT_EQ(measure("C:\\N"), -1);
 }
 
-// Files of 1, 2, 4 and 8 KiB in root, a, b and a\c. Breadth-first lists
-// root, a, b, c; the fourth listing failing must lose c's 8 KiB only.
-TEST_F(FolderSize, FoldersAreVisitedBreadthFirstAndAnUnlistableOneCountsNothing) {
+// Files of 1, 2, 4 and 8 KiB in root, a, b and a\c. Depth-first lists
+// root, a, c, b; the third listing failing must lose c's 8 KiB only.
+TEST_F(FolderSize, AnUnlistableFolderCountsNothingOfItsOwn) {
   world.files.addSizedFile("C:\\N\\r", 1 * kKiB);
   world.files.addSizedFile("C:\\N\\a\\f", 2 * kKiB);
   world.files.addSizedFile("C:\\N\\b\\f", 4 * kKiB);
   world.files.addSizedFile("C:\\N\\a\\c\\f", 8 * kKiB);
-  world.faults.failNext(Call::ListDirectory, 0, /*skip=*/3);
+  world.faults.failNext(Call::ListDirectory, 0, /*skip=*/2);
   EXPECT_EQ(measure("C:\\N"), 7);
   EXPECT_EQ(measure("C:\\N"), 15);
+}
+
+// A folder such as "C:\" must not hold the update: past either bound the
+// walk stops, and nothing is measured.
+TEST_F(FolderSize, TheWalkStopsPastItsEntriesOrItsTime) {
+  for (int i = 0; i < 10; ++i) world.files.addSizedFile("C:\\N\\sub" + std::to_string(i) + "\\f", kKiB);
+  world.files.addSizedFile("C:\\N\\many\\f", kKiB);
+  for (std::size_t i = 1; i < kFolderWalkEntryLimit - 21; ++i) world.files.addSizedFile("C:\\N\\many\\f" + std::to_string(i), 0);
+  EXPECT_EQ(GetFolderSizeKB(world.files, world.clock, "C:\\N").walk, FolderWalk::Measured);  // exactly the limit
+  world.files.addSizedFile("C:\\N\\one-more", 0);
+  EXPECT_EQ(GetFolderSizeKB(world.files, world.clock, "C:\\N").walk, FolderWalk::TooManyEntries);
+
+  world.files.remove("C:\\N\\many");
+  world.clock.tickStep = kFolderWalkTimeLimitMs / 10;  // each folder listed takes a tenth of the time
+  EXPECT_EQ(GetFolderSizeKB(world.files, world.clock, "C:\\N").walk, FolderWalk::TooLong);
+  world.clock.tickStep = kFolderWalkTimeLimitMs / 12;
+  EXPECT_EQ(GetFolderSizeKB(world.files, world.clock, "C:\\N").kib, 10);
 }
 
 TEST_F(FolderSize, UnlistableRootMeasuresZero) {

@@ -31,7 +31,7 @@ class Registration : public ::testing::Test {
   bool record(std::uint32_t accessMask = win::kKeyAllAccess | win::kKeyWow64_64Key) {
     SharedRegistry registry(world.registry, accessMask);
     platform::Platform platform = world.platform();
-    bool written = RecordInstallationSize(platform, settings, registry).has_value();
+    bool written = RecordInstallationSize(platform, settings, registry).written.has_value();
     EXPECT_FALSE(registry.hasCurrentKey());
     EXPECT_EQ(world.registry.openKeys(), 0);
     return written;

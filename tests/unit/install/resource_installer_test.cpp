@@ -54,7 +54,7 @@ class ResourceInstallerTest : public ::testing::Test {
   // The temporary name the next draw of a generator seeded like `random` gives.
   static std::string nextTemporary(std::uint32_t seed = 7) {
     RandomGenerator same{seed};
-    return TemporaryPathFor(kTarget, same);
+    return std::string(kFolder) + "\\" + TemporaryNameFor("dwix.cok", same);
   }
 
   fake::FakeWorld world;
@@ -185,6 +185,11 @@ INSTANTIATE_TEST_SUITE_P(
         FailurePoint{"FlushFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileFlush); }, win::kErrorAccessDenied},
         FailurePoint{"ReplaceFails", [](fake::FakeWorld& w) { w.faults.failNext(Call::FileReplace); },
                      win::kErrorAccessDenied},
+        // A junction re-pointed later could steer the steps elsewhere: never entered.
+        FailurePoint{"FolderIsAJunction", [](fake::FakeWorld& w) { w.files.addFolderLink(kFolder, "C:\\Elsewhere"); },
+                     win::kErrorCantAccessFile},
+        FailurePoint{"FolderCannotBeOpened", [](fake::FakeWorld& w) { w.faults.failNext(Call::FolderOpen); },
+                     win::kErrorAccessDenied},
         FailurePoint{"TargetIsReadOnly",
                      [](fake::FakeWorld& w) {
                        w.files.setAttributes(kTarget, win::kAttributeReadOnly | win::kAttributeArchive);
@@ -211,7 +216,7 @@ TEST_F(ResourceInstallerTest, TargetHeldThroughoutIsInUseAfterSeventeenAttempts)
   EXPECT_EQ(outcome, InstallResult::InUse);
   EXPECT_EQ(outcome.error, win::kErrorSharingViolation);
   EXPECT_EQ(world.clock.sleeps, std::vector<std::uint32_t>(17, 256));
-  EXPECT_EQ(world.files.log().size(), 17u);  // the exclusive opens only: nothing was written
+  EXPECT_EQ(world.files.log().size(), 18u);  // the folder and the exclusive opens only: nothing was written
   expectOneInstallBox();
   EXPECT_EQ(world.files.contents(kTarget), kOldPack);
 }
@@ -239,7 +244,7 @@ TEST_F(ResourceInstallerTest, TakenTemporaryNamesAreDrawnAgainAndNeverBlockTheUp
   world.files.addFile(kTarget, kOldPack);
   // Squatted: the names the generator gives first, and every name of the old scheme.
   RandomGenerator same{7};
-  for (int i = 0; i < 5; ++i) world.files.addFile(TemporaryPathFor(kTarget, same), "not ours");
+  for (int i = 0; i < 5; ++i) world.files.addFile(std::string(kFolder) + "\\" + TemporaryNameFor("dwix.cok", same), "not ours");
   world.files.addFile("C:\\Nimbra\\dwix.cok.new", "");
   for (int i = 1; i < 100; ++i) world.files.addFile("C:\\Nimbra\\dwix.cok.new" + std::to_string(i), "");
   const std::size_t before = folder().size();
@@ -262,6 +267,7 @@ TEST_F(ResourceInstallerTest, StaleTemporariesOfThisPackAreRemovedOthersStay) {
   world.files.addFile(longer, kNewPack + "x");
   world.files.addFile(otherName, kNewPack.substr(0, 3));
   world.files.addFolder("C:\\Nimbra\\dwix.cok.ffffffff.new");
+  world.files.addFile("C:\\Nimbra\\dwix.cok.kkkkkkkk.new", "", win::kAttributeReparsePoint);  // a link
   world.files.addFile("C:\\Nimbra\\dwix.cok.hhhhhhhh.new", "");
   world.files.holdOpen("C:\\Nimbra\\dwix.cok.hhhhhhhh.new");
 
@@ -269,6 +275,7 @@ TEST_F(ResourceInstallerTest, StaleTemporariesOfThisPackAreRemovedOthersStay) {
   EXPECT_FALSE(world.files.exists(partial));
   EXPECT_FALSE(world.files.exists(whole));
   for (const std::string& kept : {foreign, longer, otherName, std::string("C:\\Nimbra\\dwix.cok.ffffffff.new"),
+                                  std::string("C:\\Nimbra\\dwix.cok.kkkkkkkk.new"),
                                   std::string("C:\\Nimbra\\dwix.cok.hhhhhhhh.new")})
     EXPECT_TRUE(world.files.exists(kept)) << kept;
   EXPECT_EQ(world.files.openFiles(), 0);

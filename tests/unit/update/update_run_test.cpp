@@ -237,20 +237,27 @@ TEST_F(UpdateRun, EmptyLastRunFolderCountsAsAbsent) {
   EXPECT_FALSE(world.files.exists("C:\\Windows\\system32\\dwix.cok"));
 }
 
-// Without "ProgramFilesDir" the folder is the relative "Nimbra\"; Nimbra is
-// started by the full path it stands for, not "Nimbra\Nimbra\Nimbra.exe".
-TEST_F(UpdateRun, RelativeFolderIsStartedByItsFullPath) {
+// Without "ProgramFilesDir" the folder is the relative "Nimbra\", and
+// "TheLastRunFolder" may name any text: only a drive or share path counts as
+// a folder. A relative one would be resolved against the current folder, and
+// "\\?\GLOBALROOT\" reaches object-manager links of any user.
+TEST_F(UpdateRun, AFolderThatIsNoDriveOrSharePathIsNoInstallation) {
   // Not a string: as good as missing.
   world.registry.setDword(RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
                           "ProgramFilesDir", 1);
   world.files.currentDirectory = "C:\\Users\\me\\Downloads";
   world.files.addFile("C:\\Users\\me\\Downloads\\Nimbra\\nimbra.exe", "");
   world.files.addFile("C:\\Users\\me\\Downloads\\Nimbra\\language\\english.lng", kEnglish);
-  EXPECT_EQ(Run(), ExitCode::Installed);
+  EXPECT_EQ(Run(), ExitCode::NotInstalled);
   EXPECT_EQ(state.settings.installationFolder, "Nimbra\\");
-  ASSERT_EQ(world.processes.desktopOpens.size(), 1u);
-  EXPECT_EQ(world.processes.desktopOpens[0].file, "C:\\Users\\me\\Downloads\\Nimbra\\Nimbra.exe");
-  EXPECT_EQ(world.processes.desktopOpens[0].directory, "C:\\Users\\me\\Downloads\\Nimbra\\");
+  EXPECT_FALSE(world.files.exists("C:\\Users\\me\\Downloads\\Nimbra\\dwix.cok"));
+
+  for (const char* folder : {"\\\\?\\GLOBALROOT\\RPC Control\\", "\\\\.\\C:\\Nimbra\\", "\\??\\C:\\Nimbra\\",
+                             "//?/C:/Nimbra/", "Downloads\\Nimbra\\"}) {
+    world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "TheLastRunFolder", folder);
+    EXPECT_EQ(Run(), ExitCode::NotInstalled) << folder;
+  }
+  EXPECT_TRUE(world.processes.desktopOpens.empty());
 }
 
 // How Nimbra's start goes, by the installer's elevation and what the shells do.

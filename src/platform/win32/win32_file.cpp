@@ -1,0 +1,64 @@
+#include "platform/win32/win32_file.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/win32/folder_relative.h"
+#include "platform/win32/wide_text.h"
+
+namespace nimbra::win32 {
+namespace {
+
+// ReadFile and WriteFile take a DWORD count; a larger span is served in part,
+// which the callers see as a short count.
+DWORD clampedCount(std::size_t size) {
+  return static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+}
+
+}  // namespace
+
+DWORD DesiredAccess(platform::FileAccess access) {
+  switch (access) {
+    case platform::FileAccess::Read: return GENERIC_READ;
+    case platform::FileAccess::Write: return GENERIC_WRITE;
+    case platform::FileAccess::ReadWrite: return GENERIC_READ | GENERIC_WRITE;
+  }
+  return 0;
+}
+
+std::optional<std::size_t> Win32File::read(std::span<std::byte> buffer) {
+  DWORD got = 0;
+  if (!::ReadFile(handle_.get(), buffer.data(), clampedCount(buffer.size()), &got, nullptr)) return failed();
+  return got;
+}
+
+// One WriteFile per call: on a full disk it succeeds with a short count, and
+// only the caller knows whether to go on.
+std::optional<std::size_t> Win32File::write(std::span<const std::byte> data) {
+  DWORD written = 0;
+  if (!::WriteFile(handle_.get(), data.data(), clampedCount(data.size()), &written, nullptr)) return failed();
+  return written;
+}
+
+bool Win32File::flush() {
+  if (::FlushFileBuffers(handle_.get())) return true;
+  error_ = ::GetLastError();
+  return false;
+}
+
+std::uint32_t Win32File::rename(std::string_view name) {
+  if (!folder_) return ERROR_NOT_SUPPORTED;
+  const DWORD error = RenameInFolder(handle_.get(), folder_, AnsiToWide(name));
+  // As MOVEFILE_WRITE_THROUGH did: the new name is on the disk before the run goes on.
+  if (error == 0) ::FlushFileBuffers(handle_.get());
+  return error;
+}
+
+bool Win32File::discard() { return folder_ && MarkForDeletion(handle_.get()); }
+
+std::nullopt_t Win32File::failed() {
+  error_ = ::GetLastError();
+  return std::nullopt;
+}
+
+}  // namespace nimbra::win32

@@ -1,0 +1,151 @@
+#include "platform/win32/win32_folder.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <string>
+
+#include "platform/path_form.h"
+#include "platform/win32/c_string.h"
+#include "platform/win32/final_path.h"
+#include "platform/win32/folder_relative.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_file.h"
+
+namespace nimbra::win32 {
+namespace {
+
+constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+// Others may still read and write in the folder; renaming or deleting it
+// needs an open with DELETE, which this sharing keeps out.
+constexpr DWORD kFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A folder of a disk, itself and not a link or a junction to one.
+bool IsPlainFolder(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info)) return false;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+bool IsPlainFile(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return ::GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+// The last name of a path without its trailing separators.
+std::string LastName(std::string path) {
+  while (!path.empty() && IsSeparator(path.back())) path.pop_back();
+  return path.substr(path.find_last_of("\\/") + 1);
+}
+
+// Its short (8.3) names made long, as a final path has them; as it stands when that fails.
+std::string LongPath(const std::string& path) {
+  char longPath[MAX_PATH * 4];
+  const DWORD length = ::GetLongPathNameA(path.c_str(), longPath, sizeof longPath);
+  return length == 0 || length >= sizeof longPath ? path : std::string(longPath, length);
+}
+
+// A single name of this folder, in UTF-16; empty when it is none.
+std::wstring NameInFolder(std::string_view name) {
+  if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/:") != std::string_view::npos) return {};
+  return AnsiToWide(name);
+}
+
+DWORD Disposition(platform::FileCreation creation) {
+  switch (creation) {
+    case platform::FileCreation::OpenExisting: return FILE_OPEN;
+    case platform::FileCreation::CreateNew: return FILE_CREATE;
+    case platform::FileCreation::CreateAlways: return FILE_OVERWRITE_IF;
+  }
+  return FILE_OPEN;
+}
+
+class Win32Folder final : public platform::Folder {
+ public:
+  // final: where the folder is (FinalPath), nullopt where the system cannot say.
+  Win32Folder(UniqueFile handle, std::optional<std::string> final)
+      : handle_(std::move(handle)), final_(std::move(final)) {}
+
+  platform::OpenedFile openFile(std::string_view name, platform::FileAccess access, std::uint32_t shareMode,
+                                platform::FileCreation creation) override {
+    const std::wstring wide = NameInFolder(name);
+    if (wide.empty()) return {nullptr, ERROR_INVALID_NAME};
+    // DELETE, so that the file can be renamed or discarded through this very handle.
+    RelativeOpen opened = OpenInFolder(handle_.get(), wide, DesiredAccess(access) | DELETE | FILE_READ_ATTRIBUTES,
+                                       shareMode, Disposition(creation), FILE_NON_DIRECTORY_FILE);
+    if (!opened.handle) return {nullptr, opened.error};
+    if (!IsPlainFile(opened.handle.get()) || !isHere(opened.handle.get(), name)) {
+      // One this open created goes again; a name that was there stays.
+      if (creation == platform::FileCreation::CreateNew) MarkForDeletion(opened.handle.get());
+      return {nullptr, ERROR_CANT_ACCESS_FILE};
+    }
+    return {std::make_unique<Win32File>(std::move(opened.handle), handle_.get()), 0};
+  }
+
+  std::vector<platform::DirectoryEntry> list(std::size_t most) override {
+    std::vector<platform::DirectoryEntry> entries;
+    if (most == 0) return entries;
+    ListFolder(handle_.get(), [&](const ListedEntry& entry) {
+      entries.push_back({WideToAnsi(entry.name), entry.attributes, entry.size});
+      return entries.size() < most;
+    });
+    return entries;
+  }
+
+  std::unique_ptr<platform::Folder> openFolder(std::string_view name) override {
+    const std::wstring wide = NameInFolder(name);
+    if (wide.empty()) return nullptr;
+    RelativeOpen opened = OpenInFolder(handle_.get(), wide, kFolderAccess, kFolderShare, FILE_OPEN, FILE_DIRECTORY_FILE);
+    if (!opened.handle || !IsPlainFolder(opened.handle.get()) || !isHere(opened.handle.get(), name)) return nullptr;
+    std::optional<std::string> final = FinalPath(opened.handle.get());
+    return std::make_unique<Win32Folder>(std::move(opened.handle), std::move(final));
+  }
+
+ private:
+  // Whether what was opened as `name` is that name of this folder. Windows
+  // opens a link itself (FILE_OPEN_REPARSE_POINT), and then its attributes
+  // refuse it; Wine follows a link and shows no such attribute, but its final
+  // path is elsewhere.
+  bool isHere(HANDLE opened, std::string_view name) const {
+    if (!final_) return true;  // no way to ask: the attributes must do
+    std::string expected = *final_;
+    if (!IsSeparator(expected.back())) expected += '\\';
+    expected += name;
+    const std::optional<std::string> actual = FinalPath(opened);
+    return actual && ::lstrcmpiA(actual->c_str(), expected.c_str()) == 0;
+  }
+
+  UniqueFile handle_;
+  std::optional<std::string> final_;
+};
+
+}  // namespace
+
+platform::OpenedFolder OpenFolderAt(std::string_view pathView) {
+  if (!platform::IsDriveOrSharePath(pathView)) return {nullptr, ERROR_CANT_ACCESS_FILE};
+  std::string path = cString(pathView);
+  // Without its trailing separator, so that the last name is opened itself
+  // even where it is a link; a drive's root keeps its own.
+  while (path.size() > 3 && IsSeparator(path.back())) path.pop_back();
+  UniqueFile handle(::CreateFileA(path.c_str(), kFolderAccess, kFolderShare, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle) {
+    const DWORD error = ::GetLastError();
+    return {nullptr, error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error};
+  }
+  if (!IsPlainFolder(handle.get())) return {nullptr, ERROR_CANT_ACCESS_FILE};
+  // Where the system can say, the folder must be on a drive or a share too,
+  // under the name asked for: a link whose attributes do not show it (Wine
+  // shows none for a folder link) still ends at a folder of another name.
+  const std::optional<std::string> final = FinalPath(handle.get());
+  if (final && (final->empty() || ::lstrcmpiA(LastName(*final).c_str(), LastName(LongPath(path)).c_str()) != 0))
+    return {nullptr, ERROR_CANT_ACCESS_FILE};
+  return {std::make_unique<Win32Folder>(std::move(handle), final), 0};
+}
+
+}  // namespace nimbra::win32
