@@ -12,6 +12,9 @@ from harness.robot import NO, YES
 from harness.update_run import (DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, UpdateRunTestCase)
 
 ENVIRONMENT_KEY = reg.HKCU + r"\Environment"
+DEBUG_KEY = reg.HKCU + r"\Software\Wine\Debug"
+# The installer's imports (kernel32, advapi32, msvcrt) and what Wine loads for them.
+IMPORTED_CLOSURE = {"kernelbase.dll", "kernel32.dll", "msvcrt.dll", "ucrtbase.dll", "sechost.dll", "advapi32.dll"}
 
 
 class InteractiveRun(UpdateRunTestCase):
@@ -101,6 +104,25 @@ class ModestRun(UpdateRunTestCase):
         self.assertIn("advapi32.dll", loaded)
         self.assertFalse({"user32.dll", "gdi32.dll", "shell32.dll"} & set(loaded), loaded)
 
+    def test_no_library_but_the_imports_loads_before_win_main(self):
+        # WinMain's first call to the system is SetDefaultDllDirectories: the
+        # relay trace of that one function marks where the program's own code
+        # begins. Before it, only what the imports name may be loaded: the
+        # compiler's start-up code once pulled in the crypto libraries there,
+        # before the search for DLLs was restricted.
+        installer = self.requireInstaller()
+        relay = reg.RegistryBatch().set_string(DEBUG_KEY, "RelayInclude", "SetDefaultDllDirectories")
+        self.registry.apply(relay)
+        self.addCleanup(self.registry.apply, reg.RegistryBatch().delete_value(DEBUG_KEY, "RelayInclude"))
+        completed = self.session.run(installer, ["modest"],
+                                     extra_env={"WINEDEBUG": wine.LOADDLL_DEBUG + ",+relay"})
+        self.assertEqual(completed.returncode, INSTALLED)
+        marker = completed.stderr.find(b"SetDefaultDllDirectories(")
+        self.assertGreaterEqual(marker, 0, "no call of SetDefaultDllDirectories traced")
+        before = wine.loaded_dlls(completed.stderr[:marker], installer)
+        self.assertIn("advapi32.dll", before)
+        self.assertLessEqual(set(before), IMPORTED_CLOSURE, before)
+
     def test_modest_with_another_second_argument_does_not_start_nimbra(self):
         run = self.run_installer("modest", "runapps")
         self.assertEndedNormally(run, INSTALLED)
@@ -127,6 +149,34 @@ class InstallationFolder(UpdateRunTestCase):
         self.assertNoBoxes(run)
         self.assertPackInstalled()
         self.assertNimbraStartedOnceInItsFolder()
+
+    def test_a_folder_named_in_another_form_than_drive_or_share_is_no_installation(self):
+        # "\\?\GLOBALROOT\" reaches object-manager links that any user may
+        # make; "\\?\C:\" is the real folder in the same family of forms.
+        self.install.create(pack_version=5)
+        for folder in ("\\\\?\\GLOBALROOT\\RPC Control\\", "\\\\?\\" + self.install.windows_folder):
+            self.set_last_run_folder(folder)
+            run = self.run_installer(answers=[YES, YES])
+            self.assertEndedNormally(run, NOT_INSTALLED)
+            self.assertBoxes(run, [self.english_error(NO_NIMBRA_ENGLISH)])
+        self.assertNothingWritten(installed_version=5)
+        self.assertNimbraNotStarted()
+
+    def test_temporaries_an_earlier_run_left_are_removed_and_other_files_kept(self):
+        self.install.create(pack_version=5)
+        self.set_last_run_folder()
+        carried = self.carried.path.read_bytes()
+        left = {"dwix.cok.abcdefgh.new": carried[:70000], "dwix.cok.zzzzzzzz.new": carried}
+        kept = {"dwix.cok.qqqqqqqq.new": b"someone else's", "dwix.cok.new": carried[:10], "notes.txt": b"mine"}
+        for name, data in {**left, **kept}.items():
+            self.install.path(name).write_bytes(data)
+        run = self.run_installer("modest")
+        self.assertEndedNormally(run, INSTALLED)
+        for name in left:
+            self.assertFalse(self.install.path(name).exists(), name)
+        for name, data in kept.items():
+            self.assertEqual(self.install.path(name).read_bytes(), data, name)
+        self.assertEqual(self.install.pack(), carried)
 
     def test_missing_nimbra_exe_shows_only_the_bilingual_error(self):
         self.install.create(nimbra=False, pack_version=5)
