@@ -1,5 +1,5 @@
 # The portable core, one static library per subsystem, built for both targets.
-# Dependencies point one way: update -> install, lang, host -> messages, text -> platform.
+# Dependencies point one way: update -> deployment, install, lang, host -> messages, text -> platform.
 
 function(nimbra_core_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
@@ -12,6 +12,7 @@ file(GLOB text_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/text/*.cpp)
 file(GLOB host_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/host/*.cpp)
 file(GLOB lang_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/lang/*.cpp)
 file(GLOB install_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/install/*.cpp)
+file(GLOB deployment_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/deployment/*.cpp)
 file(GLOB update_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/update/*.cpp)
 set(messages_sources ${PROJECT_SOURCE_DIR}/src/lang/presentation.cpp)
 list(REMOVE_ITEM lang_sources ${messages_sources})
@@ -26,5 +27,8 @@ nimbra_core_library(nimbra_messages SOURCES ${messages_sources} DEPENDS nimbra_p
 nimbra_core_library(nimbra_host SOURCES ${host_sources} DEPENDS nimbra_messages nimbra_text nimbra_platform)
 nimbra_core_library(nimbra_lang SOURCES ${lang_sources} DEPENDS nimbra_host nimbra_messages nimbra_text)
 nimbra_core_library(nimbra_install SOURCES ${install_sources} DEPENDS nimbra_messages nimbra_host)
+# What deployment tools see: the options of the command line, the log, the gate
+# that keeps boxes from a quiet run, the exit codes.
+nimbra_core_library(nimbra_deployment SOURCES ${deployment_sources} DEPENDS nimbra_host nimbra_messages nimbra_text)
 nimbra_core_library(nimbra_update SOURCES ${update_sources}
-                    DEPENDS nimbra_install nimbra_lang nimbra_host nimbra_messages)
+                    DEPENDS nimbra_deployment nimbra_install nimbra_lang nimbra_host nimbra_messages)

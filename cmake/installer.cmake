@@ -26,7 +26,7 @@ set(nimbra_pack_tool ${PROJECT_SOURCE_DIR}/resources/pack_tool.py)
 # in ordinary objects, and the Windows test programs would mix the two. The
 # objects do not depend on the pack: every installer of the build shares them.
 add_library(nimbra_installer_core OBJECT ${text_sources} ${messages_sources} ${host_sources}
-            ${lang_sources} ${install_sources} ${update_sources} ${win32_sources})
+            ${lang_sources} ${install_sources} ${deployment_sources} ${update_sources} ${win32_sources})
 target_include_directories(nimbra_installer_core PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(nimbra_installer_core PRIVATE -flto)
 # The installer runs elevated on outside input: canaries on every function

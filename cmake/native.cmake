@@ -25,7 +25,7 @@ target_include_directories(nimbra_fakes PUBLIC ${PROJECT_SOURCE_DIR}/tests/suppo
 target_link_libraries(nimbra_fakes PUBLIC nimbra_platform)
 
 # One test executable per subsystem, so that each can be built and run alone.
-foreach(subsystem text support host lang install update)
+foreach(subsystem text support host lang install deployment update)
   file(GLOB test_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/${subsystem}/*.cpp)
   set(library nimbra_${subsystem})
   if(subsystem STREQUAL "support")

@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "deployment/run_options.h"
 #include "fake/fake_world.h"
 #include "install/temporary_file.h"
 #include "platform/codes.h"
 #include "update/installer_main.h"
-#include "update/run_options.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(world.files.openFiles() == 0);
   for (const std::string& path : world.files.listTree("C:\\")) check(!IsTemporaryNameOf(lastComponent(path), "dwix.cok"));
   // A call for help shows the usage and succeeds without installing anything.
-  if (code == ExitCode::Installed && !ReadRunOptions(commandLine).help) {
+  if (code == ExitCode::Installed && !ReadRunOptions(CommandLineArguments(commandLine)).help) {
     bool inPlace = false;
     for (const std::string& path : world.files.listTree("C:\\"))
       if (lastComponent(path) == "dwix.cok" && world.files.contents(path) == carried) inPlace = true;

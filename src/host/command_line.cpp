@@ -11,9 +11,9 @@ bool isSeparator(char c) {
 
 }  // namespace
 
-std::vector<std::string> CommandLineArguments(std::string_view commandLine) {
+CommandLineWords CommandLineArguments(std::string_view commandLine) {
   if (auto nul = commandLine.find('\0'); nul != std::string_view::npos) commandLine = commandLine.substr(0, nul);
-  std::vector<std::string> arguments;
+  CommandLineWords arguments;
   std::size_t at = 0;
   while (true) {
     while (at < commandLine.size() && isSeparator(commandLine[at])) ++at;
@@ -34,7 +34,7 @@ std::vector<std::string> CommandLineArguments(std::string_view commandLine) {
 }
 
 std::string CommandLineArgument(std::string_view commandLine, int index) {
-  std::vector<std::string> arguments = CommandLineArguments(commandLine);
+  const CommandLineWords arguments = CommandLineArguments(commandLine);
   return index >= 0 && static_cast<std::size_t>(index) < arguments.size() ? arguments[index] : std::string();
 }
 

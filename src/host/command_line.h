@@ -16,7 +16,9 @@ namespace nimbra {
 // unclosed group runs to the end). A NUL byte ends the command line.
 std::string CommandLineArgument(std::string_view commandLine, int index);
 
-// Every argument of a command line, split as above; element 0 is the program path.
-std::vector<std::string> CommandLineArguments(std::string_view commandLine);
+// The words of a command line: every argument, split as above; element 0 is
+// the program path. A run splits its command line once and reads these.
+using CommandLineWords = std::vector<std::string>;
+CommandLineWords CommandLineArguments(std::string_view commandLine);
 
 }  // namespace nimbra

@@ -24,9 +24,9 @@ std::uint32_t ClockSeed(platform::Clock& clock) {
   return clock.tickCount();
 }
 
-void StoreCommandLineArguments(Settings& settings, std::string_view commandLine) {
-  settings.startArgument = ToLowerAscii(CommandLineArgument(commandLine, 1));
-  settings.finishArgument = ToLowerAscii(CommandLineArgument(commandLine, 2));
+void StoreCommandLineArguments(Settings& settings, const CommandLineWords& words) {
+  settings.startArgument = words.size() > 1 ? ToLowerAscii(words[1]) : std::string();
+  settings.finishArgument = words.size() > 2 ? ToLowerAscii(words[2]) : std::string();
 }
 
 // Temporary names must not be foreseeable to anyone who could plant a link
@@ -37,13 +37,13 @@ std::uint32_t RandomSeed(platform::Platform& platform) {
   return ClockSeed(platform.clock);
 }
 
-void InitStartupSettings(platform::Platform& platform, StartupState& state, std::string_view commandLine) {
+void InitStartupSettings(platform::Platform& platform, StartupState& state, const CommandLineWords& words) {
   state.random.seed(RandomSeed(platform));
   state.settings.userLcid = platform.system.userDefaultLcid();
   state.settings.cyrillicUi = IsCyrillicUiLcid(state.settings.userLcid);
   IdentifyOperatingSystem(platform, state.is64Bit);
   state.registry = std::make_unique<SharedRegistry>(platform.registry, SharedRegistryAccessMask(state.is64Bit));
-  StoreCommandLineArguments(state.settings, commandLine);
+  StoreCommandLineArguments(state.settings, words);
 }
 
 void ReleaseStartupSettings(StartupState& state) {

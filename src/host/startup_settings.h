@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "host/command_line.h"
 #include "host/random.h"
 #include "host/settings.h"
 #include "host/shared_registry.h"
@@ -36,15 +37,15 @@ bool IsCyrillicUiLcid(std::uint32_t lcid);
 // bits of the performance counter, or the tick count when the counter fails.
 std::uint32_t ClockSeed(platform::Clock& clock);
 
-// Stores arguments 1 and 2 of the command line, ASCII lower-cased, as the
-// start and finish arguments.
-void StoreCommandLineArguments(Settings& settings, std::string_view commandLine);
+// Stores arguments 1 and 2 of the command line (empty where missing), ASCII
+// lower-cased, as the start and finish arguments.
+void StoreCommandLineArguments(Settings& settings, const CommandLineWords& words);
 
 // In this order: seeds the generator, reads the user LCID and sets the
 // Cyrillic UI flag, identifies the operating system (which may run "ver"),
 // creates the shared registry object (root HKEY_CURRENT_USER, no open key)
 // and stores the arguments of the process's command line.
-void InitStartupSettings(platform::Platform& platform, StartupState& state, std::string_view commandLine);
+void InitStartupSettings(platform::Platform& platform, StartupState& state, const CommandLineWords& words);
 
 // Destroys the shared registry object (closing any open key) and clears the
 // record's texts.

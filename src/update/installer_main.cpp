@@ -3,10 +3,10 @@
 #include <exception>
 #include <string>
 
+#include "deployment/box_gate.h"
+#include "deployment/run_options.h"
 #include "host/startup_settings.h"
 #include "lang/language_files.h"
-#include "update/box_gate.h"
-#include "update/run_options.h"
 #include "update/update_run.h"
 #include "update/usage.h"
 
@@ -21,10 +21,10 @@ void RecordTheStart(RunLog& log, std::string_view commandLine, const InstallerCo
 }
 
 // Start-up, the update run and release, with every box of the run passing the gate.
-ExitCode RunAndRelease(platform::Platform& platform, std::string_view commandLine,
+ExitCode RunAndRelease(platform::Platform& platform, const CommandLineWords& words,
                        const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned) {
   StartupState state;
-  InitStartupSettings(platform, state, commandLine);
+  InitStartupSettings(platform, state, words);
   LanguageFiles languages;
   ExitCode code = RunUpdate(platform, state, languages, configuration, log, earned);
   // The language tables go first, then the start-up settings: the reverse of their start.
@@ -37,11 +37,11 @@ ExitCode RunAndRelease(platform::Platform& platform, std::string_view commandLin
 // run still ends with an exit code of its own, where std::terminate would
 // abort with 3, which reads as something else: the code for any other failure
 // before the write, the write's own after it (a pack in place is a success).
-ExitCode RunAndReleaseCatching(platform::Platform& platform, std::string_view commandLine,
+ExitCode RunAndReleaseCatching(platform::Platform& platform, const CommandLineWords& words,
                                const InstallerConfiguration& configuration, RunLog& log) {
   ExitCode earned = ExitCode::Failed;
   try {
-    return RunAndRelease(platform, commandLine, configuration, log, earned);
+    return RunAndRelease(platform, words, configuration, log, earned);
   } catch (const std::exception& failure) {
     log.record(std::string("unexpected failure: ") + failure.what());
   } catch (...) {
@@ -54,7 +54,9 @@ ExitCode RunAndReleaseCatching(platform::Platform& platform, std::string_view co
 
 ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine,
                       const InstallerConfiguration& configuration) {
-  const RunOptions options = ReadRunOptions(commandLine);
+  // Split once: the options and the start-up settings read the same words.
+  const CommandLineWords words = CommandLineArguments(commandLine);
+  const RunOptions options = ReadRunOptions(words);
   if (options.help) {
     // Decided before start-up: the usage reads nothing else and touches no
     // registry key. Showing it is the whole, successful run.
@@ -66,7 +68,7 @@ ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine
   BoxGate gate(platform.boxes, log, options.quiet);
   platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
                            platform.system,   platform.clock, platform.resources};
-  const ExitCode code = RunAndReleaseCatching(gated, commandLine, configuration, log);
+  const ExitCode code = RunAndReleaseCatching(gated, words, configuration, log);
   log.record("exit code " + std::to_string(static_cast<int>(code)));
   return code;
 }

@@ -5,8 +5,8 @@
 
 #include <string_view>
 
+#include "deployment/exit_code.h"
 #include "platform/platform.h"
-#include "update/exit_code.h"
 #include "update/installer_configuration.h"
 
 namespace nimbra {

@@ -4,12 +4,12 @@
 // whatever failed has already told the user.
 #pragma once
 
+#include "deployment/exit_code.h"
+#include "deployment/run_log.h"
 #include "host/startup_settings.h"
 #include "lang/language_files.h"
 #include "platform/platform.h"
-#include "update/exit_code.h"
 #include "update/installer_configuration.h"
-#include "update/run_log.h"
 
 namespace nimbra {
 

@@ -78,7 +78,7 @@ TEST_F(LocationFindTest, WithoutAnEntryTheFolderIsThe64BitProgramFilesPlusThePro
 TEST_F(LocationFindTest, StartUpOnThisPrefixPicksThe64BitViewForTheLocation) {
   StartupState state;
   platform::Platform platform = real_.platform();
-  InitStartupSettings(platform, state, platform.system.commandLine());
+  InitStartupSettings(platform, state, CommandLineArguments(platform.system.commandLine()));
   ASSERT_TRUE(state.is64Bit);
   ASSERT_NE(state.registry, nullptr);
   EXPECT_EQ(state.registry->accessMask(), k64BitMask);

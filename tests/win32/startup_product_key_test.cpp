@@ -30,7 +30,7 @@ TEST(StartupProductKey, CreatesTheKeyUnderTheCurrentUser) {
   Win32Platform real;
   platform::Platform platform = real.platform();
   StartupState state;
-  InitStartupSettings(platform, state, platform.system.commandLine());
+  InitStartupSettings(platform, state, CommandLineArguments(platform.system.commandLine()));
   state.settings.productKey = "Nimbra";
   {
     auto productKey = OpenProductKey(*state.registry, state.settings);

@@ -18,7 +18,7 @@ from . import registry as reg
 from .case import InstallerTestCase
 from .installation import PACK_MAGIC, STARTED_LOG
 
-# The installer's exit codes (src/update/exit_code.h), those of the Windows Installer.
+# The installer's exit codes (src/deployment/exit_code.h), those of the Windows Installer.
 INSTALLED, NOT_ADMINISTRATOR, DECLINED, FAILED, NOT_INSTALLED, PACK_IN_USE = 0, 740, 1602, 1603, 1605, 1618
 
 # The desktop shell starts Nimbra after the installer has asked it to, not

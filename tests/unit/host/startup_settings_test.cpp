@@ -13,7 +13,7 @@ using fake::RegistryRoot;
 
 class StartupTest : public ::testing::Test {
  protected:
-  void start() { InitStartupSettings(platform, state, ownCommandLine); }
+  void start() { InitStartupSettings(platform, state, CommandLineArguments(ownCommandLine)); }
 
   fake::FakeWorld world;
   platform::Platform platform = world.platform();
@@ -124,7 +124,7 @@ TEST_F(StartupTest, TheRegistryObjectThenReadsTheViewThatMatchesTheSystem) {
   // XP x64 is not named " 64": the process stays in the 32-bit view.
   StartupState xp;
   world.system.extendedRecord = platform::VersionRecord{5, 2, 3790, 2, "Service Pack 2", 0x0100, 1};
-  InitStartupSettings(platform, xp, ownCommandLine);
+  InitStartupSettings(platform, xp, CommandLineArguments(ownCommandLine));
   xp.registry->setRoot(RegistryRoot::LocalMachine);
   ASSERT_TRUE(xp.registry->openKey(kKey, false));
   EXPECT_EQ(xp.registry->readString("View").text, "32");
@@ -142,7 +142,7 @@ TEST_P(StartArgument, ArgumentsOneAndTwoAreLowerCasedInAscii) {
   fake::FakeWorld world;
   platform::Platform platform = world.platform();
   StartupState state;
-  InitStartupSettings(platform, state, GetParam().commandLine);
+  InitStartupSettings(platform, state, CommandLineArguments(GetParam().commandLine));
   EXPECT_EQ(state.settings.startArgument, GetParam().startArgument);
   EXPECT_EQ(state.settings.finishArgument, GetParam().finishArgument);
 }

@@ -61,8 +61,8 @@ class UpdateRun : public ::testing::Test {
   ExitCode Run() { return RunUpdate(platform, state, languages, InstallerConfiguration{}, log, earned); }
 
   void Modest(std::string_view second = "") {
-    StoreCommandLineArguments(state.settings,
-                              "\"C:\\Downloads\\nimbra-pack-update.exe\" MODEST " + std::string(second));
+    StoreCommandLineArguments(
+        state.settings, CommandLineArguments("\"C:\\Downloads\\nimbra-pack-update.exe\" MODEST " + std::string(second)));
   }
 
   std::vector<std::string> Captions() const {

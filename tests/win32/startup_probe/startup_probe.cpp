@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   StartupState state;
   LARGE_INTEGER start;
   ::QueryPerformanceCounter(&start);
-  InitStartupSettings(counted, state, base.system.commandLine());
+  InitStartupSettings(counted, state, CommandLineArguments(base.system.commandLine()));
   const double startupUs = microsecondsSince(start);
   const std::vector<std::string> startupChildren = processes.children;
 

@@ -1,5 +1,5 @@
 // The gate in front of every box: quiet runs show none, logs record them all.
-#include "update/box_gate.h"
+#include "deployment/box_gate.h"
 
 #include "lang/presentation.h"
 

@@ -1,4 +1,4 @@
-#include "update/box_gate.h"
+#include "deployment/box_gate.h"
 
 #include <string>
 

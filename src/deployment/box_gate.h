@@ -6,7 +6,7 @@
 #pragma once
 
 #include "platform/message_boxes.h"
-#include "update/run_log.h"
+#include "deployment/run_log.h"
 
 namespace nimbra {
 

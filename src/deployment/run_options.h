@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/command_line.h"
+
 namespace nimbra {
 
 struct RunOptions {
@@ -19,7 +21,7 @@ struct RunOptions {
   std::optional<std::string> logPath;  // PATH of the first argument "log=PATH" (prefix in any case), not empty
 };
 
-RunOptions ReadRunOptions(std::string_view commandLine);
+RunOptions ReadRunOptions(const CommandLineWords& words);
 
 // PATH when argument is "log=PATH" with a prefix in any letter case and a PATH that is not empty.
 std::optional<std::string> LogPathArgument(std::string_view argument);

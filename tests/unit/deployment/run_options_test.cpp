@@ -1,5 +1,5 @@
 // The command-line words of deployment tools: help, quiet and log=PATH.
-#include "update/run_options.h"
+#include "deployment/run_options.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ class RunOptionsTable : public ::testing::TestWithParam<OptionsCase> {};
 
 TEST_P(RunOptionsTable, AreReadFromTheCommandLine) {
   const OptionsCase& c = GetParam();
-  RunOptions options = ReadRunOptions(std::string("\"C:\\Downloads\\nimbra-pack-update.exe\" ") + c.arguments);
+  RunOptions options = ReadRunOptions(CommandLineArguments(std::string("\"C:\\Downloads\\nimbra-pack-update.exe\" ") + c.arguments));
   EXPECT_EQ(options.help, c.help);
   EXPECT_EQ(options.quiet, c.quiet);
   EXPECT_EQ(options.logPath, c.logPath ? std::optional<std::string>(c.logPath) : std::nullopt);

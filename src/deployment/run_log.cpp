@@ -1,4 +1,4 @@
-#include "update/run_log.h"
+#include "deployment/run_log.h"
 
 #include <array>
 #include <optional>
@@ -7,7 +7,7 @@
 
 #include "text/ascii_case.h"
 
-#include "update/log_line.h"
+#include "deployment/log_line.h"
 
 namespace nimbra {
 

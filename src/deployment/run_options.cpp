@@ -1,10 +1,7 @@
-#include "update/run_options.h"
+#include "deployment/run_options.h"
 
 #include <algorithm>
 #include <array>
-#include <vector>
-
-#include "host/command_line.h"
 
 namespace nimbra {
 
@@ -25,8 +22,7 @@ std::optional<std::string> LogPathArgument(std::string_view argument) {
   return std::string(argument.substr(kLogPrefix.size()));
 }
 
-RunOptions ReadRunOptions(std::string_view commandLine) {
-  const std::vector<std::string> arguments = CommandLineArguments(commandLine);
+RunOptions ReadRunOptions(const CommandLineWords& arguments) {
   RunOptions options;
   const std::string first = arguments.size() > 1 ? ToLowerAscii(arguments[1]) : std::string();
   options.help = IsHelpWord(first);

@@ -1,4 +1,4 @@
-#include "update/log_line.h"
+#include "deployment/log_line.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // The log's line format and its writer on the fake world.
-#include "update/run_log.h"
+#include "deployment/run_log.h"
 
 #include <gtest/gtest.h>
 
+#include "deployment/log_line.h"
 #include "fake/fake_world.h"
-#include "update/log_line.h"
 
 namespace nimbra {
 namespace {
