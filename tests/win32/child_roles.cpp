@@ -102,6 +102,32 @@ int print(char** argv) {
   return 0;
 }
 
+// --flood <bytes> <writers>: writes blocks of that many 'x' to standard output
+// without pause until it is ended or the pipe closes. With more than one
+// writer it first starts a copy of itself for the others, on the same
+// output: while one waits for its next block, the other's fills the pipe.
+int flood(char** argv) {
+  const std::string block(std::stoul(argv[2]), 'x');
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (const unsigned long writers = std::stoul(argv[3]); writers > 1) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string commandLine = "\"" + std::string(self) + "\" --flood " + argv[2] + " " + std::to_string(writers - 1);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    PROCESS_INFORMATION copy{};
+    if (!::CreateProcessA(self, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &copy))
+      return 3;
+    ::CloseHandle(copy.hThread);
+    ::CloseHandle(copy.hProcess);
+  }
+  for (DWORD written = 0; ::WriteFile(output, block.data(), static_cast<DWORD>(block.size()), &written, nullptr);) {
+  }
+  return 2;
+}
+
 // --write-parent <file>: the executable name of the process that started this one.
 int writeParent(char** argv) { return writeResult(argv[2], tools::parentProcessName()); }
 
@@ -117,6 +143,7 @@ std::optional<int> runChildRole(int argc, char** argv) {
   if (role == "--write-version" && argc == 3) return writeVersion(argv);
   if (role == "--sleep-then-write" && argc == 4) return sleepThenWrite(argv);
   if (role == "--print" && argc == 5) return print(argv);
+  if (role == "--flood" && argc == 4) return flood(argv);
   if (role == "--write-parent" && argc == 3) return writeParent(argv);
   return std::nullopt;
 }

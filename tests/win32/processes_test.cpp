@@ -53,6 +53,12 @@ TEST_F(ProcessesTest, AChildPastTheTimeOutIsEndedAndAFloodIsCapped) {
       testing::ownExecutablePath(), self() + " --print 2000 " + std::string(100, 'x') + " 0", 0, "", 10000);
   EXPECT_FALSE(flood.timedOut);
   EXPECT_EQ(flood.output, std::string(platform::kChildOutputLimit, 'x'));
+
+  // Two writers without pause, in blocks far larger than the pipe, keep it full.
+  const auto endless =
+      processes_.runHiddenCapturingOutput(testing::ownExecutablePath(), self() + " --flood 1048576 2", 0, "", 8000);
+  EXPECT_TRUE(endless.timedOut);
+  EXPECT_EQ(endless.output, std::string(platform::kChildOutputLimit, 'x'));
 }
 
 TEST_F(ProcessesTest, ChildGetsTheCommandLineExactlyAsGivenAndTheDirectory) {

@@ -15,34 +15,52 @@ namespace {
 // How often a running child is looked at; "ver" takes about 100 ms.
 constexpr DWORD kPollMs = 10;
 
+// The time a child is given, from its start.
+class Deadline {
+ public:
+  explicit Deadline(std::uint32_t timeoutMs) : started_(::GetTickCount()), timeoutMs_(timeoutMs) {}
+  // The difference stays right when the tick count wraps (every 49.7 days).
+  DWORD remainingMs() const {
+    const DWORD elapsed = ::GetTickCount() - started_;
+    return elapsed >= timeoutMs_ ? 0 : timeoutMs_ - elapsed;
+  }
+
+ private:
+  DWORD started_;
+  DWORD timeoutMs_;
+};
+
 // Reads what the pipe holds now, without blocking; keeps the first
 // kChildOutputLimit bytes and drops the rest, so a flood costs no memory.
-void drainPipe(HANDLE pipe, std::string& output) {
+// A child that writes without pause keeps the pipe full, so the deadline is
+// checked on every read: false when it passed.
+bool drainPipe(HANDLE pipe, const Deadline& deadline, std::string& output) {
   char buffer[4096];
-  for (;;) {
+  while (deadline.remainingMs() > 0) {
     DWORD available = 0;
-    if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) return;
+    if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) return true;
     DWORD got = 0;
-    if (!::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) return;
+    if (!::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) return true;
     const std::size_t room = platform::kChildOutputLimit - std::min(output.size(), platform::kChildOutputLimit);
     output.append(buffer, std::min<std::size_t>(got, room));
   }
+  return false;
 }
 
-// Collects the output until the child ends or the time is up.
-void collectUntilEnd(HANDLE process, HANDLE pipe, std::uint32_t timeoutMs, platform::ChildOutput& result) {
-  const DWORD started = ::GetTickCount();
+// Collects the output until the child ends or the time is up. A grandchild
+// that inherited the pipe and keeps it full after the child ended holds the
+// last read until the deadline, which then counts as a time-out too.
+void collectUntilEnd(HANDLE process, HANDLE pipe, const Deadline& deadline, platform::ChildOutput& result) {
   for (;;) {
-    drainPipe(pipe, result.output);
-    const DWORD elapsed = ::GetTickCount() - started;
-    if (elapsed >= timeoutMs) {
+    const DWORD remainingMs = drainPipe(pipe, deadline, result.output) ? deadline.remainingMs() : 0;
+    if (remainingMs == 0) {
       ::TerminateProcess(process, 1);
       ::WaitForSingleObject(process, 1000);
       result.timedOut = true;
       return;
     }
-    if (::WaitForSingleObject(process, std::min<DWORD>(kPollMs, timeoutMs - elapsed)) == WAIT_OBJECT_0) {
-      drainPipe(pipe, result.output);
+    if (::WaitForSingleObject(process, std::min(kPollMs, remainingMs)) == WAIT_OBJECT_0) {
+      result.timedOut = !drainPipe(pipe, deadline, result.output);
       return;
     }
   }
@@ -77,7 +95,7 @@ platform::ChildOutput RunHiddenCapturingOutput(std::string_view application, std
   result.started = true;
   // Ours closed, the pipe belongs to the child alone.
   writeEnd.reset();
-  collectUntilEnd(process.get(), readEnd.get(), timeoutMs, result);
+  collectUntilEnd(process.get(), readEnd.get(), Deadline(timeoutMs), result);
   return result;
 }
 
