@@ -70,9 +70,11 @@ class Processes {
                                                    std::string_view parameters, std::string_view directory,
                                                    int showCommand) = 0;
   // CreateProcessA(application, commandLine, inheriting only the write end of
-  // an anonymous pipe as standard output, creationFlags, default environment,
+  // an anonymous pipe as standard output, creationFlags, an environment of
+  // the system's folders alone (SystemRoot, windir, PATH; none of ours),
   // directory, STARTF_USESHOWWINDOW with SW_HIDE) and collects what it writes
-  // until it ends; after timeoutMs it is ended. Both handles are closed again.
+  // until it ends; after timeoutMs it is ended, even while it writes. Both
+  // handles are closed again.
   virtual ChildOutput runHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
                                                std::uint32_t creationFlags, std::string_view directory,
                                                std::uint32_t timeoutMs) = 0;

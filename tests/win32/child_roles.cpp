@@ -128,6 +128,20 @@ int flood(char** argv) {
   return 2;
 }
 
+// --print-environment: each variable of its environment block, with a line
+// feed after it, to standard output.
+int printEnvironment() {
+  char* const block = ::GetEnvironmentStringsA();
+  if (block == nullptr) return 2;
+  std::string lines;
+  for (std::string_view variable = block; !variable.empty(); variable = variable.data() + variable.size() + 1)
+    lines.append(variable).append(1, '\n');
+  ::FreeEnvironmentStringsA(block);
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD written = 0;
+  return ::WriteFile(output, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr) ? 0 : 3;
+}
+
 // --write-parent <file>: the executable name of the process that started this one.
 int writeParent(char** argv) { return writeResult(argv[2], tools::parentProcessName()); }
 
@@ -144,6 +158,7 @@ std::optional<int> runChildRole(int argc, char** argv) {
   if (role == "--sleep-then-write" && argc == 4) return sleepThenWrite(argv);
   if (role == "--print" && argc == 5) return print(argv);
   if (role == "--flood" && argc == 4) return flood(argv);
+  if (role == "--print-environment" && argc == 2) return printEnvironment();
   if (role == "--write-parent" && argc == 3) return writeParent(argv);
   return std::nullopt;
 }

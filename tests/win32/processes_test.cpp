@@ -74,6 +74,21 @@ TEST_F(ProcessesTest, ChildGetsTheCommandLineExactlyAsGivenAndTheDirectory) {
   EXPECT_EQ(testing::readWholeFile(cwd), folder_.substr(0, folder_.size() - 1));
 }
 
+// Wine adds variables of its own (WINECONFIGDIR, ...) to every process.
+TEST_F(ProcessesTest, ChildEnvironmentHoldsTheSystemFoldersAndNothingOfOurs) {
+  ASSERT_TRUE(::SetEnvironmentVariableA("NimbraPlanted", "1"));
+  const auto child = processes_.runHiddenCapturingOutput(testing::ownExecutablePath(), self() + " --print-environment",
+                                                         0, "", 10000);
+  ::SetEnvironmentVariableA("NimbraPlanted", nullptr);
+  char windows[MAX_PATH] = {};
+  ::GetSystemWindowsDirectoryA(windows, MAX_PATH);
+  const std::string lines = "\n" + child.output;
+  EXPECT_EQ(lines.find("\nNimbraPlanted="), std::string::npos);
+  EXPECT_EQ(lines.find("\nComSpec="), std::string::npos);
+  EXPECT_NE(lines.find("\nSystemRoot=" + std::string(windows) + "\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("\nPATH=" + Win32SystemInfo().systemDirectory() + "\n"), std::string::npos);
+}
+
 TEST_F(ProcessesTest, ProgramThatCannotStartReportsNotStarted) {
   EXPECT_FALSE(processes_.runHiddenCapturingOutput("C:\\nowhere\\absent.exe", "absent.exe /c ver",
                                                    kHiddenConsoleFlags, "", 10000).started);

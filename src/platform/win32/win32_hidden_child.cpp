@@ -66,6 +66,29 @@ void collectUntilEnd(HANDLE process, HANDLE pipe, const Deadline& deadline, plat
   }
 }
 
+// The child's whole environment: the Windows folder as SystemRoot and windir,
+// and the system folder as PATH, read from the system itself. Our own
+// environment stays out: the elevated installer's may come from the user
+// (ComSpec, PATHEXT, PROMPT, or anything a command line expands). ANSI
+// strings "name=value", each ending in NUL, sorted by name as CreateProcess
+// expects, and an empty one to end the block.
+std::string minimalEnvironment() {
+  std::string block;
+  const auto add = [&block](const char* name, const char* value, UINT length) {
+    if (length == 0 || length >= MAX_PATH) return;
+    block.append(name).append(1, '=').append(value, length).append(1, '\0');
+  };
+  char windowsFolder[MAX_PATH], systemFolder[MAX_PATH];
+  const UINT windowsLength = ::GetSystemWindowsDirectoryA(windowsFolder, MAX_PATH);
+  const UINT systemLength = ::GetSystemDirectoryA(systemFolder, MAX_PATH);
+  add("PATH", systemFolder, systemLength);
+  add("SystemRoot", windowsFolder, windowsLength);
+  add("windir", windowsFolder, windowsLength);
+  // An empty block still needs its two NULs.
+  block.append(block.empty() ? 2 : 1, '\0');
+  return block;
+}
+
 }  // namespace
 
 platform::ChildOutput RunHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
@@ -86,9 +109,10 @@ platform::ChildOutput RunHiddenCapturingOutput(std::string_view application, std
   // CreateProcessA may write into the command line, so it gets its own copy.
   std::string mutableCommandLine = cString(commandLine);
   const std::string applicationPath = cString(application), folder = cString(directory);
+  std::string environment = minimalEnvironment();
   PROCESS_INFORMATION child{};
   if (!::CreateProcessA(applicationPath.c_str(), mutableCommandLine.data(), nullptr, nullptr, TRUE, creationFlags,
-                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &child))
+                        environment.data(), folder.empty() ? nullptr : folder.c_str(), &startup, &child))
     return result;
   const UniqueHandle process(child.hProcess);
   const UniqueHandle thread(child.hThread);
