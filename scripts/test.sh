@@ -11,6 +11,7 @@
 #   installer  the built installers' files: imports, ASLR/DEP, resources, size
 #   wine       the Win32 and end-to-end tests under Wine and Xvfb, then the
 #              whole-installer benchmark for a few rounds, for its figures
+#              (with its x86-64 twin, built for it in $NIMBRA_BUILD_ROOT/twin)
 #   repro      a second clean build of the installer gives the same bytes
 #   win32      shorthand for installer, wine and repro
 #
@@ -92,6 +93,12 @@ build_win32() {
   return "$built_win32"
 }
 
+# The benchmark's x86-64 twin (preset "twin"): only what run_bench.py runs.
+build_twin() {
+  note "building the benchmark's x86-64 twin (mingw-w64 x86_64)"
+  configure_and_build twin "$build_root/twin" e2e-bench
+}
+
 layer_native() {
   local dir="$build_root/native"
   configure_and_build native "$dir" || return 1
@@ -170,6 +177,7 @@ layer_installer() {
 layer_wine() {
   local dir="$build_root/win32"
   build_win32 || return 1
+  build_twin || return 1
   # Where Wine cannot run, the layer fails: the real installer must have run.
   nimbra_wine_runs || { layer_count="Wine cannot run here"; return 1; }
   # shellcheck source=wine-env.sh
@@ -194,9 +202,9 @@ layer_wine() {
     fi
     # Figures only: it fails when a program misbehaves, never on a time.
     printf "\n=== whole-installer benchmark (bench/e2e/run_bench.py, 3 rounds)\n"
-    python3 bench/e2e/run_bench.py --build "$1" --rounds 3 || rc=1
+    python3 bench/e2e/run_bench.py --build "$1" --twin "$3" --rounds 3 || rc=1
     timeout 30 wineserver -w || wineserver -k
-    exit $rc' wine-tests "$dir" "$emulated" | tee "$dir/ctest-wine.log"
+    exit $rc' wine-tests "$dir" "$emulated" "$build_root/twin" | tee "$dir/ctest-wine.log"
   local rc=${PIPESTATUS[0]}
   layer_count="$(grep -Eo 'tests? failed out of [0-9]+' "$dir/ctest-wine.log" | head -1 | grep -Eo '[0-9]+$') tests"
   if [ -s "$dir/ctest-wine-retried.txt" ]; then
