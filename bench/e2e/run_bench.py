@@ -112,7 +112,7 @@ class Programs:
         self.paths = {}
         for job, source in sources.items():
             for version, _ in VERSIONS:
-                name = "-".join(part for part in (source.stem, tag, version) if part) + ".exe"
+                name = "-".join(word for word in (source.stem, tag, version) if word) + ".exe"
                 shutil.copyfile(source, folder / name)
                 self.paths[job, version] = session.windows_path(folder / name)
                 batch.delete_key(APP_DEFAULTS + "\\" + name)
