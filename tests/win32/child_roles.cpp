@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -142,6 +144,14 @@ int printEnvironment() {
   return ::WriteFile(output, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr) ? 0 : 3;
 }
 
+// --write-to-handle <number> <text>: writes text to the handle of that
+// number, should this process have one.
+int writeToHandle(char** argv) {
+  const auto handle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::stoul(argv[2])));
+  DWORD written = 0;
+  return ::WriteFile(handle, argv[3], static_cast<DWORD>(std::strlen(argv[3])), &written, nullptr) ? 0 : 2;
+}
+
 // --write-parent <file>: the executable name of the process that started this one.
 int writeParent(char** argv) { return writeResult(argv[2], tools::parentProcessName()); }
 
@@ -159,6 +169,7 @@ std::optional<int> runChildRole(int argc, char** argv) {
   if (role == "--print" && argc == 5) return print(argv);
   if (role == "--flood" && argc == 4) return flood(argv);
   if (role == "--print-environment" && argc == 2) return printEnvironment();
+  if (role == "--write-to-handle" && argc == 4) return writeToHandle(argv);
   if (role == "--write-parent" && argc == 3) return writeParent(argv);
   return std::nullopt;
 }

@@ -2,9 +2,11 @@
 // messages, the shell and the desktop shell.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/codes.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_system_info.h"
 #include "test_support.h"
@@ -87,6 +89,19 @@ TEST_F(ProcessesTest, ChildEnvironmentHoldsTheSystemFoldersAndNothingOfOurs) {
   EXPECT_EQ(lines.find("\nComSpec="), std::string::npos);
   EXPECT_NE(lines.find("\nSystemRoot=" + std::string(windows) + "\n"), std::string::npos) << lines;
   EXPECT_NE(lines.find("\nPATH=" + Win32SystemInfo().systemDirectory() + "\n"), std::string::npos);
+}
+
+TEST_F(ProcessesTest, ChildInheritsNoHandleOfOursButThePipe) {
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  UniqueHandle readEnd, writeEnd;
+  ASSERT_TRUE(::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0));
+  const std::string number = std::to_string(reinterpret_cast<std::uintptr_t>(writeEnd.get()));
+  ASSERT_TRUE(processes_.runHiddenCapturingOutput(testing::ownExecutablePath(),
+                                                  self() + " --write-to-handle " + number + " inherited", 0, "", 10000)
+                  .started);
+  DWORD available = 0;
+  ASSERT_TRUE(::PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr));
+  EXPECT_EQ(available, 0u);
 }
 
 TEST_F(ProcessesTest, ProgramThatCannotStartReportsNotStarted) {

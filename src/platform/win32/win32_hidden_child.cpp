@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <memory>
 #include <string>
 
 #include "platform/win32/c_string.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/loaded_function.h"
 
 namespace nimbra::win32 {
 
@@ -89,6 +92,49 @@ std::string minimalEnvironment() {
   return block;
 }
 
+// The attribute list that names the one handle a child inherits
+// (PROC_THREAD_ATTRIBUTE_HANDLE_LIST): no other inheritable handle of the
+// process (one a library or another thread opened) reaches the child. Vista
+// and later, looked up at run time: where it is missing, get() is null and
+// the child inherits every inheritable handle of the process, as before.
+class InheritOnly {
+ public:
+  explicit InheritOnly(HANDLE handle) : handle_(handle) {
+    const auto initialize = LoadedFunction<decltype(::InitializeProcThreadAttributeList)>(
+        "kernel32.dll", "InitializeProcThreadAttributeList");
+    const auto update =
+        LoadedFunction<decltype(::UpdateProcThreadAttribute)>("kernel32.dll", "UpdateProcThreadAttribute");
+    remove_ =
+        LoadedFunction<decltype(::DeleteProcThreadAttributeList)>("kernel32.dll", "DeleteProcThreadAttributeList");
+    if (!initialize || !update || !remove_) return;
+    SIZE_T size = 0;
+    initialize(nullptr, 1, 0, &size);  // fails, giving the size
+    if (size == 0) return;
+    storage_ = std::make_unique<std::byte[]>(size);
+    const auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.get());
+    if (!initialize(list, 1, 0, &size)) return;
+    // The list keeps the address of handle_, not its value.
+    if (!update(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_, sizeof handle_, nullptr, nullptr)) {
+      remove_(list);
+      return;
+    }
+    list_ = list;
+  }
+  ~InheritOnly() {
+    if (list_ != nullptr) remove_(list_);
+  }
+  InheritOnly(const InheritOnly&) = delete;
+  InheritOnly& operator=(const InheritOnly&) = delete;
+
+  LPPROC_THREAD_ATTRIBUTE_LIST get() const { return list_; }
+
+ private:
+  HANDLE handle_;
+  decltype(&::DeleteProcThreadAttributeList) remove_ = nullptr;
+  std::unique_ptr<std::byte[]> storage_;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
 }  // namespace
 
 platform::ChildOutput RunHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
@@ -98,20 +144,27 @@ platform::ChildOutput RunHiddenCapturingOutput(std::string_view application, std
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   UniqueHandle readEnd, writeEnd;
   if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0)) return result;
-  // The child inherits every inheritable handle of ours: the write end is the only one.
+  // Without the attribute list the child inherits every inheritable handle
+  // of ours; of the pipe, only the write end is one.
   ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+  const InheritOnly inheritOnly(writeEnd.get());
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
+  // The extended record only with the list; without it, the call is the plain one.
+  const bool extended = inheritOnly.get() != nullptr;
+  STARTUPINFOEXA startupEx{};
+  STARTUPINFOA& startup = startupEx.StartupInfo;
+  startup.cb = extended ? sizeof startupEx : sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
   startup.wShowWindow = SW_HIDE;
   startup.hStdOutput = writeEnd.get();
+  startupEx.lpAttributeList = inheritOnly.get();
+  const DWORD flags = creationFlags | (extended ? EXTENDED_STARTUPINFO_PRESENT : 0);
   // CreateProcessA may write into the command line, so it gets its own copy.
   std::string mutableCommandLine = cString(commandLine);
   const std::string applicationPath = cString(application), folder = cString(directory);
   std::string environment = minimalEnvironment();
   PROCESS_INFORMATION child{};
-  if (!::CreateProcessA(applicationPath.c_str(), mutableCommandLine.data(), nullptr, nullptr, TRUE, creationFlags,
+  if (!::CreateProcessA(applicationPath.c_str(), mutableCommandLine.data(), nullptr, nullptr, TRUE, flags,
                         environment.data(), folder.empty() ? nullptr : folder.c_str(), &startup, &child))
     return result;
   const UniqueHandle process(child.hProcess);

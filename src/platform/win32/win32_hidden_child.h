@@ -10,13 +10,14 @@
 namespace nimbra::win32 {
 
 // Starts application with commandLine hidden, its standard output the write
-// end of a new pipe (the only handle it inherits), its environment only
-// SystemRoot and windir (the Windows folder) and PATH (the system folder),
-// whatever ours holds, and reads the pipe while it runs. After timeoutMs the
-// child is ended and timedOut is set, even while it writes without pause.
-// Returns once the child has ended; what it left in the pipe is read, but
-// nothing is awaited from a grandchild that inherited the pipe (one that
-// still writes at the time-out sets timedOut).
+// end of a new pipe (the only handle it inherits; before Vista, which cannot
+// name it alone, with every inheritable handle of the process), its
+// environment only SystemRoot and windir (the Windows folder) and PATH (the
+// system folder), whatever ours holds, and reads the pipe while it runs.
+// After timeoutMs the child is ended and timedOut is set, even while it
+// writes without pause. Returns once the child has ended; what it left in
+// the pipe is read, but nothing is awaited from a grandchild that inherited
+// the pipe (one that still writes at the time-out sets timedOut).
 platform::ChildOutput RunHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
                                                std::uint32_t creationFlags, std::string_view directory,
                                                std::uint32_t timeoutMs);
