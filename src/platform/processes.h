@@ -26,7 +26,13 @@ enum class DesktopShellStep {
   Background,    // IShellView::GetItemObject(SVGIO_BACKGROUND)
   Application,   // IShellFolderViewDual::get_Application, as IShellDispatch2
   Execute,       // IShellDispatch2::ShellExecute
+  NoAnswer,      // the steps above did not end within kDesktopShellAnswerMs
 };
+
+// How long a start through the desktop shell, another process, may take
+// before the installer gives up on it: a shell that hangs must not hold an
+// update that is done, and a deployment tool waiting for its end.
+inline constexpr std::uint32_t kDesktopShellAnswerMs = 30000;
 
 struct DesktopShellResult {
   DesktopShellStep failedStep = DesktopShellStep::None;

@@ -50,7 +50,7 @@ std::string DescribeNimbraStart(const NimbraStart& start) {
   };
   std::string line = kOutcomes[static_cast<int>(start.outcome)] + start.program;
   if (start.outcome == NimbraStartOutcome::DirectStartFailed) line += " (" + std::to_string(start.code) + ")";
-  // The step as DesktopShellStep counts them (1 loading COM ... 9 ShellExecute), with its HRESULT.
+  // The step as DesktopShellStep counts them (1 loading COM ... 9 ShellExecute, 10 no answer), with its HRESULT.
   if (start.outcome == NimbraStartOutcome::NoDesktopShell)
     line += " (step " + std::to_string(static_cast<int>(start.failedStep)) + ", 0x" +
             UpperHex(static_cast<std::uint32_t>(start.code), 8) + ")";

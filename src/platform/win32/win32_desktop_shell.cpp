@@ -7,8 +7,10 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
 
 namespace nimbra::win32 {
@@ -155,11 +157,8 @@ DesktopShellResult executeThroughDesktop(const ComFunctions& com, std::string_vi
   return {};
 }
 
-}  // namespace
-
-DesktopShellResult ShellExecuteThroughDesktop(std::string_view verb, std::string_view file,
-                                              std::string_view parameters, std::string_view directory,
-                                              int showCommand) {
+DesktopShellResult executeInOwnApartment(std::string_view verb, std::string_view file, std::string_view parameters,
+                                         std::string_view directory, int showCommand) {
   const ComFunctions com;
   if (!com.complete()) return failed(Step::LoadCom, S_OK);
   const HRESULT initialized = com.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -168,6 +167,38 @@ DesktopShellResult ShellExecuteThroughDesktop(std::string_view verb, std::string
   const DesktopShellResult result = executeThroughDesktop(com, verb, file, parameters, directory, showCommand);
   com.coUninitialize();
   return result;
+}
+
+// One start, handed to the thread that makes it.
+struct ShellJob {
+  std::string verb, file, parameters, directory;
+  int showCommand;
+  DesktopShellResult result;
+};
+
+DWORD WINAPI RunShellJob(LPVOID parameter) {
+  auto& job = *static_cast<ShellJob*>(parameter);
+  job.result = executeInOwnApartment(job.verb, job.file, job.parameters, job.directory, job.showCommand);
+  return 0;
+}
+
+}  // namespace
+
+DesktopShellResult ShellExecuteThroughDesktop(std::string_view verb, std::string_view file,
+                                              std::string_view parameters, std::string_view directory,
+                                              int showCommand) {
+  // Every call goes to the shell's process, which may hang: the calls run on
+  // a thread of their own, which is given up, not waited for, when the shell
+  // does not answer in time. It then ends with the process.
+  auto job = std::make_unique<ShellJob>(ShellJob{std::string(verb), std::string(file), std::string(parameters),
+                                                 std::string(directory), showCommand, {}});
+  const UniqueHandle thread(::CreateThread(nullptr, 0, RunShellJob, job.get(), 0, nullptr));
+  if (!thread) return executeInOwnApartment(verb, file, parameters, directory, showCommand);
+  if (::WaitForSingleObject(thread.get(), platform::kDesktopShellAnswerMs) != WAIT_OBJECT_0) {
+    static_cast<void>(job.release());  // still the thread's: freed with the process
+    return failed(Step::NoAnswer, HRESULT_FROM_WIN32(ERROR_TIMEOUT));
+  }
+  return job->result;
 }
 
 }  // namespace nimbra::win32

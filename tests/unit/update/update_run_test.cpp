@@ -276,6 +276,11 @@ TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
   EXPECT_EQ(start.code, static_cast<std::int32_t>(0x80004005));
   EXPECT_FALSE(start.started());
   EXPECT_TRUE(world.processes.shellOpens.empty());
+  // A shell that does not answer is given up on, and the log says so.
+  world.processes.desktopResult = {platform::DesktopShellStep::NoAnswer, static_cast<std::int32_t>(0x800705B4)};
+  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings)),
+            "Nimbra not started: no desktop shell could start it without administrator rights: "
+            "C:\\Program Files\\Nimbra\\Nimbra.exe (step 10, 0x800705B4)");
 
   // Not elevated: it starts Nimbra itself, in the folder.
   world.system.elevated = false;
@@ -288,7 +293,7 @@ TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
   EXPECT_EQ(StartNimbra(platform, state.settings).outcome, NimbraStartOutcome::DirectStartFailed);
   world.faults.failNext(fake::Call::FullPath);
   EXPECT_EQ(StartNimbra(platform, state.settings).outcome, NimbraStartOutcome::NoFullPath);
-  EXPECT_EQ(world.processes.desktopOpens.size(), 2u);
+  EXPECT_EQ(world.processes.desktopOpens.size(), 3u);
 }
 
 // 100,000 "%2" in "liveupdatecaption" once asked for gigabytes; now every text
