@@ -88,7 +88,9 @@ class BoxRobotCli(InstallerTestCase):
         self.assertEqual(run.answers_left, 2)
 
     def test_time_out_kills_a_program_whose_box_is_left_open(self):
-        run = self.show(box(MB_OK, MESSAGE_BOX_A, "left", "open"), unscripted="leave", timeout_ms=1500)
+        # Long enough for the box to show under emulation on a busy machine
+        # (1.5 s was not): the robot must have seen it before the time-out.
+        run = self.show(box(MB_OK, MESSAGE_BOX_A, "left", "open"), unscripted="leave", timeout_ms=6000)
         self.assertTrue(run.timed_out)
         self.assertEqual(run.robot_exit, robot.ROBOT_TIMED_OUT)
         self.assertEqual(run.exit_code, robot.KILLED_EXIT_CODE)
