@@ -16,6 +16,8 @@ struct DispositionInformation {
   BOOLEAN deleteFile;
 };
 constexpr NTSTATUS kStatusNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
+constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000D);
+constexpr NTSTATUS kStatusNotSupported = static_cast<NTSTATUS>(0xC00000BB);
 constexpr DWORD kObjCaseInsensitive = 0x40;
 
 template <typename Function>
@@ -75,7 +77,14 @@ DWORD RenameInFolder(HANDLE file, HANDLE folder, std::wstring_view name) {
   rename->FileNameLength = static_cast<ULONG>(name.size() * sizeof(wchar_t));
   std::copy(name.begin(), name.end(), rename->FileName);
   IO_STATUS_BLOCK status{};
-  const NTSTATUS result = setInformation(file, &status, rename, static_cast<ULONG>(buffer.size()), FileRenameInformation);
+  NTSTATUS result = setInformation(file, &status, rename, static_cast<ULONG>(buffer.size()), FileRenameInformation);
+  if (result == kStatusInvalidParameter || result == kStatusNotSupported) {
+    // A share's redirector may take no root folder. Without one a bare name
+    // renames the file within the folder it is in, which its handle fixes:
+    // no path is looked up either way.
+    rename->RootDirectory = nullptr;
+    result = setInformation(file, &status, rename, static_cast<ULONG>(buffer.size()), FileRenameInformation);
+  }
   return NT_SUCCESS(result) ? 0 : ErrorOf(result);
 }
 

@@ -27,7 +27,7 @@ struct RelativeOpen {
 RelativeOpen OpenInFolder(HANDLE folder, std::wstring_view name, DWORD access, DWORD share, DWORD disposition,
                           DWORD options);
 
-// Gives the open file (opened with DELETE) the name `name` in `folder`,
+// Gives the open file (opened with DELETE, in `folder`) the name `name` there,
 // replacing a file of that name in one step. A Win32 error code, 0 on success.
 DWORD RenameInFolder(HANDLE file, HANDLE folder, std::wstring_view name);
 
