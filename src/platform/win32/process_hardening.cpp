@@ -2,17 +2,11 @@
 
 #include <windows.h>
 
+#include "platform/win32/loaded_function.h"
+
 namespace nimbra::win32 {
 
 namespace {
-
-// Through void(*)(): GCC accepts that as a match for any function type.
-template <typename Function>
-Function kernel32Function(const char* name) {
-  const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
-  if (kernel32 == nullptr) return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel32, name)));
-}
 
 // An installer is typically started from the Downloads folder, where a planted
 // DLL named like a system one would otherwise be loaded from the application
@@ -20,7 +14,8 @@ Function kernel32Function(const char* name) {
 void restrictDllSearchToSystem32() {
   constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
   // Looked up at run time: Vista and 7 without KB2533623 lack it.
-  const auto setDefaultDllDirectories = kernel32Function<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
+  auto* const setDefaultDllDirectories =
+      LoadedFunction<BOOL WINAPI(DWORD)>("kernel32.dll", "SetDefaultDllDirectories");
   if (setDefaultDllDirectories && setDefaultDllDirectories(kLoadLibrarySearchSystem32)) return;
   // Without it, at least take the current directory out of the search order.
   ::SetDllDirectoryA("");
@@ -37,8 +32,8 @@ void refuseUserRedirections() {
   } policy{kEnforceRedirectionTrust};
   // Windows 8 and later; the policy itself only from Windows 11 22H2, older
   // systems refuse it and nothing changes.
-  const auto setProcessMitigationPolicy =
-      kernel32Function<BOOL(WINAPI*)(int, PVOID, SIZE_T)>("SetProcessMitigationPolicy");
+  auto* const setProcessMitigationPolicy =
+      LoadedFunction<BOOL WINAPI(int, PVOID, SIZE_T)>("kernel32.dll", "SetProcessMitigationPolicy");
   if (setProcessMitigationPolicy) setProcessMitigationPolicy(kProcessRedirectionTrustPolicy, &policy, sizeof policy);
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/win32/c_string.h"
 #include "platform/win32/final_path.h"
+#include "platform/win32/folder_relative.h"
 #include "platform/win32/loaded_function.h"
 
 namespace nimbra::win32 {
@@ -40,13 +41,6 @@ bool IsThePlainFileNamed(HANDLE file, const std::string& path) {
   return asked && ::lstrcmpiA(asked->c_str(), final->c_str()) == 0;
 }
 
-void DeleteByHandle(HANDLE file) {
-  using SetInformation = BOOL WINAPI(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-  static auto* const setInformation = LoadedFunction<SetInformation>("kernel32.dll", "SetFileInformationByHandle");
-  FILE_DISPOSITION_INFO disposition{TRUE};
-  if (setInformation) setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
-}
-
 // The file just created, open again through its handle (the path is not
 // resolved a second time) without the DELETE access it was created with: a
 // handle with DELETE keeps out every reader that does not share deletion.
@@ -77,7 +71,7 @@ UniqueFile OpenForAppendSafely(std::string_view pathView) {
     created = static_cast<bool>(file);
   }
   if (file && !IsThePlainFileNamed(file.get(), path)) {
-    if (created) DeleteByHandle(file.get());
+    if (created) MarkForDeletion(file.get());
     return UniqueFile();
   }
   return created ? WithoutDeleteAccess(std::move(file), kAppend) : std::move(file);

@@ -10,6 +10,7 @@
 
 #include "platform/win32/c_string.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/loaded_function.h"
 
 namespace nimbra::win32 {
 
@@ -39,13 +40,11 @@ std::optional<platform::VersionRecord> Win32SystemInfo::versionRecord(bool exten
 std::uint16_t Win32SystemInfo::processorArchitecture() {
   // GetSystemInfo tells a WoW64 process it runs on x86; only GetNativeSystemInfo
   // (XP and later, so looked up at run time) sees the real processor.
-  using GetNativeSystemInfoFunction = void(WINAPI*)(LPSYSTEM_INFO);
   SYSTEM_INFO info{};
-  const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
-  const FARPROC address =
-      kernel32 != nullptr ? ::GetProcAddress(kernel32, "GetNativeSystemInfo") : nullptr;
-  if (address != nullptr)
-    reinterpret_cast<GetNativeSystemInfoFunction>(reinterpret_cast<void (*)()>(address))(&info);
+  auto* const getNativeSystemInfo =
+      LoadedFunction<decltype(::GetNativeSystemInfo)>("kernel32.dll", "GetNativeSystemInfo");
+  if (getNativeSystemInfo)
+    getNativeSystemInfo(&info);
   else
     ::GetSystemInfo(&info);
   return info.wProcessorArchitecture;
@@ -119,12 +118,10 @@ std::string Win32SystemInfo::commandLine() { return ::GetCommandLineA(); }
 // advapi32 is loaded already, and what it loads for the source comes from
 // System32 once the process is hardened.
 std::optional<std::uint32_t> Win32SystemInfo::cryptoRandom() {
-  using GenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
-  const HMODULE advapi32 = ::GetModuleHandleA("advapi32.dll");
-  const FARPROC address = advapi32 != nullptr ? ::GetProcAddress(advapi32, "SystemFunction036") : nullptr;
-  if (address == nullptr) return std::nullopt;
+  using GenRandom = BOOLEAN WINAPI(PVOID, ULONG);
+  auto* const genRandom = LoadedFunction<GenRandom>("advapi32.dll", "SystemFunction036");
   std::uint32_t value = 0;
-  if (!reinterpret_cast<GenRandom>(reinterpret_cast<void (*)()>(address))(&value, sizeof value)) return std::nullopt;
+  if (!genRandom || !genRandom(&value, sizeof value)) return std::nullopt;
   return value;
 }
 
