@@ -13,6 +13,7 @@ enum class ExitCode : int {
   Failed = 1603,            // ERROR_INSTALL_FAILURE: registry, language files, the write, anything unexpected
   NotInstalled = 1605,      // ERROR_UNKNOWN_PRODUCT: no "nimbra.exe" in the installation folder
   PackInUse = 1618,         // ERROR_INSTALL_ALREADY_RUNNING: another process holds the pack; retry later
+  InstallerDamaged = 1620,  // ERROR_INSTALL_PACKAGE_INVALID: the carried pack failed its check; nothing written
 };
 
 }  // namespace nimbra

@@ -19,7 +19,8 @@ from .case import InstallerTestCase
 from .installation import PACK_MAGIC, STARTED_LOG
 
 # The installer's exit codes (src/deployment/exit_code.h), those of the Windows Installer.
-INSTALLED, NOT_ADMINISTRATOR, DECLINED, FAILED, NOT_INSTALLED, PACK_IN_USE = 0, 740, 1602, 1603, 1605, 1618
+INSTALLED, NOT_ADMINISTRATOR, DECLINED, FAILED, NOT_INSTALLED, PACK_IN_USE, INSTALLER_DAMAGED = (
+    0, 740, 1602, 1603, 1605, 1618, 1620)
 
 # The desktop shell starts Nimbra after the installer has asked it to, not
 # before the installer ends: how long a test waits for the start to show.
