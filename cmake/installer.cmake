@@ -84,14 +84,31 @@ function(nimbra_installer_pack dir pack file version out_path out_depends out_so
   set(${out_path} "${path}" PARENT_SCOPE)
 endfunction()
 
-# nimbra_add_installer(TARGET KEY k FILE f VERSION v [PACK p] DIRECTORY d TESTS prefix):
+# nimbra_installer_pack_record(DIR PACK_PATH PACK_DEPENDS OUT_PATH): the
+# record of the pack that the installer checks its bytes against (resource
+# PACKCHECK), written into DIR whenever the pack changes. A pack whose record
+# cannot be made stops the build.
+function(nimbra_installer_pack_record dir pack_path pack_depends out_path)
+  set(path ${dir}/pack-check.bin)
+  add_custom_command(
+    OUTPUT ${path}
+    COMMAND ${Python3_EXECUTABLE} ${nimbra_pack_tool} record ${pack_path} ${path}
+    DEPENDS ${pack_depends} ${nimbra_pack_tool}
+    COMMENT "Recording the size and CRC-32C of ${pack_path}"
+    VERBATIM)
+  set(${out_path} ${path} PARENT_SCOPE)
+endfunction()
+
+# nimbra_add_installer(TARGET KEY k FILE f VERSION v [PACK p] DIRECTORY d TESTS prefix [UNCHECKED]):
 # an installer that carries the pack p (or a placeholder), file name f, pack
 # key k and version v, built as d/nimbra-pack-update.exe; its generated files
 # go to d/resources. Its file checks are the tests <prefix>.<check>. The
 # target's properties NIMBRA_PACK_{PATH,SOURCE,FILE,KEY,VERSION} tell the
-# tests and the benchmarks what it carries.
+# tests and the benchmarks what it carries. UNCHECKED builds, for the
+# benchmark alone, one that writes its pack without checking it (and has no
+# file checks): what the check costs is the difference.
 function(nimbra_add_installer target)
-  cmake_parse_arguments(ARG "" "KEY;FILE;VERSION;PACK;DIRECTORY;TESTS" "" ${ARGN})
+  cmake_parse_arguments(ARG "UNCHECKED" "KEY;FILE;VERSION;PACK;DIRECTORY;TESTS" "" ${ARGN})
   nimbra_pack_problem(problem "${ARG_KEY}" "${ARG_FILE}" "${ARG_VERSION}")
   if(problem)
     message(FATAL_ERROR "${problem}")
@@ -99,6 +116,7 @@ function(nimbra_add_installer target)
   set(resources ${ARG_DIRECTORY}/resources)
   file(MAKE_DIRECTORY ${resources})
   nimbra_installer_pack(${resources} "${ARG_PACK}" ${ARG_FILE} ${ARG_VERSION} pack_path pack_depends pack_source)
+  nimbra_installer_pack_record(${resources} ${pack_path} "${pack_depends}" NIMBRA_PACK_CHECK_FILE)
 
   # What the resource script and the program entry take from the build.
   set(NIMBRA_MANIFEST_FILE ${resources}/nimbra-pack-update.manifest)
@@ -119,13 +137,16 @@ function(nimbra_add_installer target)
   set(rc ${resources}/installer.rc)
   configure_file(${PROJECT_SOURCE_DIR}/resources/installer.rc ${rc} COPYONLY)
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS
-      "${NIMBRA_MANIFEST_FILE};${NIMBRA_ICON_FILE};${resources}/installer_resources.h;${pack_depends}")
+      "${NIMBRA_MANIFEST_FILE};${NIMBRA_ICON_FILE};${resources}/installer_resources.h;${pack_depends};${NIMBRA_PACK_CHECK_FILE}")
 
   # The entry, which names the pack, is the one object of its own. It comes
   # first on the link line, as the core's order there decides the layout.
   add_library(${target}_entry OBJECT ${PROJECT_SOURCE_DIR}/src/update/win_main.cpp)
   target_include_directories(${target}_entry PRIVATE ${PROJECT_SOURCE_DIR}/src ${resources})
   target_compile_options(${target}_entry PRIVATE -flto ${nimbra_installer_hardening})
+  if(ARG_UNCHECKED)
+    target_compile_definitions(${target}_entry PRIVATE NIMBRA_BENCH_WITHOUT_PACK_CHECK)
+  endif()
   add_executable(${target} WIN32 $<TARGET_OBJECTS:${target}_entry> $<TARGET_OBJECTS:nimbra_installer_core> ${rc})
   set_target_properties(${target}_entry PROPERTIES CXX_COMPILER_LAUNCHER "${nimbra_installer_launcher}")
   set_target_properties(${target} PROPERTIES CXX_LINKER_LAUNCHER "${nimbra_installer_launcher}")
@@ -144,14 +165,16 @@ function(nimbra_add_installer target)
   target_link_options(${target} PRIVATE -flto -flto-partition=one -s -fstack-protector-strong
                       -Wl,--file-alignment=0x1000)
 
-  nimbra_add_installer_checks(${target} ${ARG_TESTS})
+  if(NOT ARG_UNCHECKED)
+    nimbra_add_installer_checks(${target} ${ARG_TESTS})
+  endif()
 endfunction()
 
 # nimbra_add_installer_checks(TARGET PREFIX): what a release must hold, read
 # from the built file (no emulator needed), as the tests PREFIX.<check>.
 function(nimbra_add_installer_checks target prefix)
   set(checks GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls NoGuiLibraryImported
-      CarriesPackAsResourceInRussian SectionsPageAlignedInTheFile
+      CarriesPackAsResourceInRussian CarriesTheRecordOfItsPack SectionsPageAlignedInTheFile
       ManifestRequiresAdministratorWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
       NoTimestampNorBuildPaths OverheadWithin256KiB StackProtectorAndFortifyLinkedIn)
   foreach(check ${checks})

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "deployment/run_options.h"
+#include "fake/carried_pack.h"
 #include "fake/fake_world.h"
 #include "install/temporary_file.h"
 #include "platform/codes.h"
@@ -68,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   world.registry.setString(RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
                            "ProgramFilesDir", "C:\\Program Files");
   const std::string carried = std::string("dwix\x26", 5) + "the carried pack";
-  world.resources.add("DWIX", "COK", carried);
+  fake::CarryPack(world.resources, "DWIX", "COK", carried);
 
   platform::Platform platform = world.platform();
   const std::string commandLine = "nimbra-pack-update.exe " + arguments + " log=C:\\fuzz.log";

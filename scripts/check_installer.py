@@ -11,8 +11,12 @@ checks do not depend on the binutils at hand.
 
 import argparse
 import hashlib
+import os
 import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources"))
+import pack_tool  # noqa: E402  the build's own record of a pack
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
 # Libraries a silent run never needs: the installer loads them from System32 on
@@ -27,7 +31,7 @@ SUBSYSTEM_WINDOWS_GUI = 2
 DYNAMIC_BASE = 0x0040
 NX_COMPAT = 0x0100
 DIR_IMPORT, DIR_RESOURCE, DIR_BASERELOC, DIR_DELAY_IMPORT = 1, 2, 5, 13
-RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 10, 14, 16, 24
 LANG_RUSSIAN_RUSSIA = 1049
 
 
@@ -237,6 +241,20 @@ def check_carries_pack(image, args):
     return "%s, %d bytes, equal to the pack" % (shown, len(carried))
 
 
+def check_pack_record(image, args):
+    resources = image.resources()
+    records = [data for (kind, name, _), data in resources.items() if kind == RT_RCDATA and name == "PACKCHECK"]
+    assert len(records) == 1, "expected one RCDATA PACKCHECK, found %d" % len(records)
+    carried = resources.get(pack_resource_key(args))
+    assert carried is not None, "no pack resource to check the record against"
+    # The record must describe the bytes the installer carries, or every run
+    # of it ends as a damaged installer.
+    size, crc = struct.unpack_from("<II", records[0], 4) if len(records[0]) == 12 else (None, None)
+    assert records[0] == pack_tool.pack_record(carried), "record %r: size %s, CRC-32C %s; the pack: %d bytes, 0x%08x" % (
+        records[0], size, crc if crc is None else "0x%08x" % crc, len(carried), pack_tool.crc32c(carried))
+    return "PACKCHECK: %d bytes, CRC-32C 0x%08x, those of the carried pack" % (size, crc)
+
+
 def check_manifest(image, args):
     manifests = [data for (kind, name, _), data in image.resources().items() if kind == RT_MANIFEST and name == 1]
     assert len(manifests) == 1, "expected one manifest with id 1, found %d" % len(manifests)
@@ -311,6 +329,7 @@ CHECKS = {
     "AslrAndDepOn": check_aslr_and_dep,
     "ImportsOnlySystemDlls": check_imports_only_system_dlls,
     "CarriesPackAsResourceInRussian": check_carries_pack,
+    "CarriesTheRecordOfItsPack": check_pack_record,
     "NoGuiLibraryImported": check_no_gui_library_imported,
     "SectionsPageAlignedInTheFile": check_sections_page_aligned,
     "ManifestRequiresAdministratorWithoutCompatibility": check_manifest,

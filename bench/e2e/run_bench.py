@@ -18,6 +18,8 @@ under "win10" (which reports 6.2, as Windows 8 to 11 do to the installer), all
 alternated in every round, the pack reset to version 5 before each:
 
   A  the installer, modest: "nimbra-pack-update.exe modest", start to exit
+  B  A built without the check of its pack against the build's record
+     (nimbra-pack-update-unchecked.exe): A/B is what the check costs
   D  the installer, interactive: start to its first question (box robot)
   E  safe-write.exe: the same bytes written safely (temporary file, flush,
      replace) by a program importing kernel32 alone: the limit for A
@@ -25,7 +27,8 @@ alternated in every round, the pack reset to version 5 before each:
   G  first-box.exe: the installer's manifest and one question at once: the
      floor for D
 
-Medians with min and max, and the ratios A/E (goal 1.3) and D/G (goal 1.1).
+Medians with min and max, and the ratios A/E (goal 1.3), A/B (goal 1.03)
+and D/G (goal 1.1).
 Then the DLLs that one silent update loads under each version, and the size
 of the installer beyond its pack. --installer times another build of the
 32-bit installer (e.g. an older one) against the same references.
@@ -59,9 +62,11 @@ FOLDER = "C:\\nimbra-bench\\Nimbra\\"
 APP_DEFAULTS = reg.HKCU + r"\Software\Wine\AppDefaults"
 # Windows version name in AppDefaults ("" for the prefix's default) and its label.
 VERSIONS = (("", "default (6.1)"), ("win10", "win10 (6.2)"))
-GOALS = {"A/E": 1.3, "D/G": 1.1}
-JOBS = "AEHDG"
-TITLES = {"A": "A installer, modest, replaces the pack", "D": "D installer, interactive, to its first question",
+GOALS = {"A/E": 1.3, "A/B": 1.03, "D/G": 1.1}
+JOBS = "ABEHDG"
+TITLES = {"A": "A installer, modest, replaces the pack",
+          "B": "B the same without the pack's check (its cost: A/B)",
+          "D": "D installer, interactive, to its first question",
           "E": "E safe write, kernel32 only (limit for A)", "H": "H safe write importing user32/advapi32/shell32",
           "G": "G manifest + one question at once (floor for D)"}
 # The robot looks for boxes this often: finer than its default, coarse enough
@@ -147,7 +152,9 @@ def load_config(path):
 
 
 def reference_sources(build_dir, installer):
-    sources = {"A": installer, "E": build_dir / "bench" / "e2e" / "safe-write.exe",
+    sources = {"A": installer,
+               "B": build_dir / "bench" / "e2e" / "unchecked" / "nimbra-pack-update-unchecked.exe",
+               "E": build_dir / "bench" / "e2e" / "safe-write.exe",
                "H": build_dir / "bench" / "e2e" / "safe-write-gui.exe",
                "G": build_dir / "bench" / "e2e" / "first-box.exe"}
     for needed in sources.values():
@@ -182,7 +189,7 @@ def print_table(build, times):
             least = min(times[build.name, top, version]) / min(times[build.name, bottom, version])
             above = " ABOVE" if build.goals and value > goal else ""
             cells.append("%.2f%s [%.2f]" % (value, above, least))
-        label = "%s (goal: at most %.1f)" % (ratio, goal) if build.goals else "%s (no goal here)" % ratio
+        label = "%s (goal: at most %g)" % (ratio, goal) if build.goals else "%s (no goal here)" % ratio
         print("%-50s %-18s %-18s" % (label, *cells))
 
 
@@ -226,8 +233,8 @@ def run_job(build, job, version, install):
     """Seconds of one job, from the pack of version 5."""
     install.write_pack(5)
     programs = build.programs
-    if job == "A":
-        return timed(build.session, programs["A", version], ["modest"])
+    if job in "AB":
+        return timed(build.session, programs[job, version], ["modest"])
     if job == "D":  # answered No: the run ends declined
         return first_question(build.session, build.box_robot, programs["A", version], expected_exit=1602)
     if job == "G":

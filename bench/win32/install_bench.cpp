@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/settings.h"
+#include "install/crc32c.h"
 #include "install/resource_installer.h"
 #include "platform/win32/win32_platform.h"
 
@@ -110,8 +111,11 @@ int main(int argc, char** argv) {
   }
 
   nimbra::RandomGenerator random{::GetTickCount()};
+  nimbra::Crc32c crc;
+  crc.update(*pack);
+  const nimbra::CarriedPackCheck check{true, nimbra::PackCheck{pack->size(), crc.value()}};
   auto install = [&] {
-    return nimbra::InstallResourceFile(platform, settings, random, "dwix", "cok", installed) ==
+    return nimbra::InstallResourceFile(platform, settings, random, "dwix", "cok", installed, check) ==
            nimbra::InstallResult::Installed;
   };
   auto copy = [&] { return ::CopyFileA(source.c_str(), copied.c_str(), FALSE) != FALSE; };

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "host/random.h"
+#include "install/pack_check.h"
 #include "host/settings.h"
 #include "platform/platform.h"
 
@@ -17,6 +18,7 @@ namespace nimbra {
 enum class InstallResult {
   Installed,  // the target now holds the resource byte for byte
   InUse,      // another process kept the target open; it is unchanged
+  Damaged,    // the resource is not what the build recorded; the target is unchanged
   Failed,     // anything else (no such resource, no folder, full disk, ...); the target is unchanged
 };
 
@@ -25,6 +27,11 @@ struct InstallOutcome {
   // The Win32 error of the step that failed (ERROR_DISK_FULL for a short
   // write); 0 on success, or when the platform does not say.
   std::uint32_t error = 0;
+  // What the bytes written were, once all were (Installed, Damaged).
+  std::optional<PackCheck> written;
+  // Installed only: the error of a failed flush after the replace (the
+  // target is in place either way); nullopt when it was flushed.
+  std::optional<std::uint32_t> flushFailure;
 
   bool operator==(InstallResult other) const { return result == other; }
 };
@@ -36,12 +43,15 @@ inline constexpr std::size_t kInstallWriteChunk = 1024 * 1024;
 // at targetPath, a full file path. An existing target that another process has
 // open is waited for on the exclusive-open schedule (17 attempts, 256 ms
 // apart). Temporary names are drawn from random; those that an earlier run
-// left holding part of this resource are removed first. On any failure the
-// bilingual "Can't install file " + targetPath box is shown once, the target
-// is left as it was and no temporary file remains.
+// left holding part of this resource are removed first. The bytes are checked
+// against check.expected as they are written, and replace the target only
+// when they match it (and never when check is enabled without a record).
+// On any failure one bilingual box is shown: the installer is damaged
+// (Damaged), else "Can't install file " + targetPath; the target is left as
+// it was and no temporary file remains.
 // Shows nothing on success. The outcome is for the caller's exit code and log only.
 InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
                                    RandomGenerator& random, std::string_view resourceName, std::string_view resourceType,
-                                   std::string_view targetPath);
+                                   std::string_view targetPath, const CarriedPackCheck& check);
 
 }  // namespace nimbra

@@ -45,7 +45,8 @@ class File {
   // that no name is looked up again (elsewhere they fail: ERROR_NOT_SUPPORTED,
   // false):
   // gives the file the name `name` in that folder, replacing a plain file of
-  // that name in one step; a Win32 error code, 0 on success.
+  // that name in one step (a flush() afterwards puts the new name on the
+  // disk); a Win32 error code, 0 on success.
   virtual std::uint32_t rename(std::string_view /*name*/) { return win::kErrorNotSupported; }
   // deletes the file; its name goes once it is closed. False when refused.
   virtual bool discard() { return false; }

@@ -14,6 +14,9 @@ struct InstallerConfiguration {
   std::string packFileName = "dwix.cok";  // base name = resource name, extension = resource type
   std::int32_t packVersion = 6;
   std::string installerVersion = NIMBRA_INSTALLER_VERSION;  // the project's version, for the log
+  // Whether the carried pack is checked against the build's record of it;
+  // false only in the benchmark's build that measures what the check costs.
+  bool checkCarriedPack = true;
 };
 
 // The carried resource that the pack file name stands for.

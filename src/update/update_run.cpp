@@ -156,23 +156,46 @@ std::optional<ExitCode> AskToInstall(RunContext& run, MessageCatalogue& catalogu
 }
 
 std::string WriteRecord(const std::string& targetPath, const InstallOutcome& outcome) {
-  if (outcome == InstallResult::Installed) return "pack written: " + targetPath;
+  if (outcome == InstallResult::Installed) {
+    if (!outcome.flushFailure) return "pack written: " + targetPath;
+    return "pack written: " + targetPath + " (its new name not flushed to the disk: error " +
+           std::to_string(*outcome.flushFailure) + ")";
+  }
   const std::string error = outcome.error != 0 ? "error " + std::to_string(outcome.error) : "error not known";
   return "pack not written: " + targetPath + " (" +
          (outcome == InstallResult::InUse ? "in use by another program, " : "") + error + ")";
 }
 
+// A damaged installer: what the build recorded and what it carries.
+std::string DamageRecord(const CarriedPackCheck& check, const InstallOutcome& outcome) {
+  const std::string expected = check.expected ? DescribePackCheck(*check.expected) : "no record of the build";
+  const std::string carried = outcome.written ? DescribePackCheck(*outcome.written) : "not checked";
+  return "pack not written: the carried pack failed its check (" + carried + ", expected " + expected +
+         "): the installer is damaged";
+}
+
+// The check's record as the build stored it; none when it is missing or malformed.
+CarriedPackCheck CarriedCheck(RunContext& run) {
+  CarriedPackCheck check;
+  check.enabled = run.configuration.checkCarriedPack;
+  if (auto record = run.platform.resources.find(kPackCheckResourceName, kPackCheckResourceType))
+    check.expected = ParsePackCheck(*record);
+  return check;
+}
+
 ExitCode InstallPack(RunContext& run) {
   const PackResource resource = PackResourceOf(run.configuration.packFileName);
   const std::string targetPath = run.settings.installationFolder + run.configuration.packFileName;
+  const CarriedPackCheck check = CarriedCheck(run);
   const InstallOutcome outcome =
-      InstallResourceFile(run.platform, run.settings, run.random, resource.name, resource.type, targetPath);
-  run.log.record(WriteRecord(targetPath, outcome));
+      InstallResourceFile(run.platform, run.settings, run.random, resource.name, resource.type, targetPath, check);
   switch (outcome.result) {
-    case InstallResult::Installed: return ExitCode::Installed;
-    case InstallResult::InUse: return ExitCode::PackInUse;
+    case InstallResult::Installed: run.log.record(WriteRecord(targetPath, outcome)); return ExitCode::Installed;
+    case InstallResult::InUse: run.log.record(WriteRecord(targetPath, outcome)); return ExitCode::PackInUse;
+    case InstallResult::Damaged: run.log.record(DamageRecord(check, outcome)); return ExitCode::InstallerDamaged;
     case InstallResult::Failed: break;
   }
+  run.log.record(WriteRecord(targetPath, outcome));
   return ExitCode::Failed;
 }
 
@@ -201,20 +224,28 @@ void RecordInstallation(RunContext& run, bool packWritten) {
 
 void StartNimbraAndRecord(RunContext& run) { run.log.record(DescribeNimbraStart(StartNimbra(run.platform, run.settings))); }
 
-// Starts Nimbra on "runapp" in the modest mode, else when the final question is answered Yes.
-void Finish(RunContext& run, MessageCatalogue& catalogue) {
-  if (run.settings.startArgument == "modest") {
-    if (run.settings.finishArgument == "runapp") {
-      StartNimbraAndRecord(run);
-    } else {
-      run.log.record("Nimbra not started: argument 2 is not \"runapp\"");
-    }
-    return;
+// The modest run starts Nimbra on "runapp": it was asked to quit for the
+// update, whatever came of it.
+bool FinishModestRun(RunContext& run) {
+  if (run.settings.startArgument != "modest") return false;
+  if (run.settings.finishArgument == "runapp") {
+    StartNimbraAndRecord(run);
+  } else {
+    run.log.record("Nimbra not started: argument 2 is not \"runapp\"");
   }
+  return true;
+}
+
+// The final question says "installed" only of a pack that is in place; after
+// a failed write it only offers to start Nimbra. Nimbra starts on Yes.
+void Finish(RunContext& run, MessageCatalogue& catalogue, bool packWritten) {
+  if (FinishModestRun(run)) return;
   const platform::BoxText caption = catalogue.text("liveupdatecaption");
   const platform::BoxText text =
-      catalogue.formatText("installdone", {caption + SystemText(" (") + PackTitle(run, catalogue) + SystemText(")")}) +
-      SystemText("\r\n\r\n") + catalogue.text("asktorun");
+      packWritten ? catalogue.formatText("installdone",
+                                         {caption + SystemText(" (") + PackTitle(run, catalogue) + SystemText(")")}) +
+                        SystemText("\r\n\r\n") + catalogue.text("asktorun")
+                  : catalogue.text("asktorun");
   if (AskYesNo(run, caption, text)) {
     StartNimbraAndRecord(run);
   } else {
@@ -237,8 +268,14 @@ ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFi
   if (auto stopped = AskToInstall(run, catalogue)) return *stopped;
   const ExitCode installed = InstallPack(run);
   earned = installed;
+  // A damaged installer changed nothing: nothing to record and nothing to
+  // ask; only the modest run's Nimbra is started again.
+  if (installed == ExitCode::InstallerDamaged) {
+    FinishModestRun(run);
+    return installed;
+  }
   RecordInstallation(run, installed == ExitCode::Installed);
-  Finish(run, catalogue);
+  Finish(run, catalogue, installed == ExitCode::Installed);
   return installed;
 }
 

@@ -1,10 +1,12 @@
-"""The real installer under Wine, in a prepared Nimbra installation, and its
-signed copy (scripts/sign.sh)."""
+"""The real installer under Wine, in a prepared Nimbra installation, its
+signed copy (scripts/sign.sh), and a copy damaged on its way to the user."""
 
+import re
 import unittest
 
 from harness.case import InstallerTestCase
-from harness.update_run import INSTALLED, UpdateRunTestCase
+from harness.robot import OK, YES
+from harness.update_run import DAMAGED_ENGLISH, INSTALLED, INSTALLER_DAMAGED, UpdateRunTestCase
 
 
 class InstallerStarts(InstallerTestCase):
@@ -33,6 +35,62 @@ class SignedInstaller(UpdateRunTestCase):
         self.assertNoBoxes(run)
         self.assertPackInstalled()
         self.assertNimbraStartedOnceInItsFolder()
+
+
+class DamagedInstaller(UpdateRunTestCase):
+    """A copy of the installer with one byte of its carried pack changed, as a
+    bad download or a bad sector leaves it: it must not install."""
+
+    def setUp(self):
+        super().setUp()
+        installer = self.config.installer
+        if installer is None:
+            self.skipTest("this build has no installer")
+        self.install.create(pack_version=5)
+        self.set_last_run_folder()
+        self.before = self.install.pack()
+        data = bytearray(installer.read_bytes())
+        pack = self.carried.path.read_bytes()
+        at = data.find(pack[:4096])
+        self.assertGreater(at, 0, "the carried pack is not in %s" % installer)
+        data[at + len(pack) // 2] ^= 0x01
+        self.damaged = self.install.folder.parent / "damaged" / installer.name
+        self.damaged.parent.mkdir(parents=True, exist_ok=True)
+        self.damaged.write_bytes(data)
+
+    def assertNothingChanged(self):
+        self.assertEqual(self.install.pack(), self.before)
+        self.assertEqual(sorted(p.name for p in self.install.folder.iterdir() if p.suffix == ".new"), [])
+        self.assertIsNone(self.estimated_size())
+        self.assertIsNone(self.pack_version_value())
+
+    def test_a_quiet_run_writes_nothing_logs_both_checksums_ends_with_1620_and_restarts_nimbra(self):
+        log = self.log_argument()
+        run = self.run_with_robot(self.session.windows_path(self.damaged), "modest", "runapp", "quiet", log,
+                                  timeout_ms=30000)
+        self.assertEndedNormally(run, INSTALLER_DAMAGED)
+        self.assertNoBoxes(run)
+        self.assertNothingChanged()
+        records = self.log_records()
+        size = self.carried.path.stat().st_size
+        check = re.compile(r"^pack not written: the carried pack failed its check \(CRC-32C (0x[0-9a-f]{8}) of %d "
+                           r"bytes, expected CRC-32C (0x[0-9a-f]{8}) of %d bytes\): the installer is damaged$"
+                           % (size, size))
+        found = [check.match(record) for record in records if check.match(record)]
+        self.assertEqual(len(found), 1, records)
+        self.assertNotEqual(found[0].group(1), found[0].group(2))
+        self.assertIn("error \"Nimbra update\": %s (quiet: not shown)" % DAMAGED_ENGLISH.replace("\r\n", " | "),
+                      records)
+        self.assertEqual(records[-1], "exit code 1620")
+        # Nimbra was asked to quit for the update: "runapp" starts it again.
+        self.assertNimbraStartedOnceInItsFolder()
+
+    def test_an_interactive_run_says_the_installer_is_damaged_and_asks_nothing_more(self):
+        run = self.run_with_robot(self.session.windows_path(self.damaged), answers=[YES, OK, YES])
+        self.assertEndedNormally(run, INSTALLER_DAMAGED)
+        self.assertBoxes(run, [self.installask(), self.english_error(DAMAGED_ENGLISH)])
+        self.assertNothingChanged()
+        self.assertNimbraNotStarted()
 
 
 if __name__ == "__main__":

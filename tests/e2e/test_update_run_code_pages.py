@@ -82,7 +82,7 @@ class KazakhUser(ShownTextTestCase):
         # After the selection the caption of a built-in error is the file's "progname".
         self.assertBoxes(run, [dict(self.installask(), russian_buttons=True),
                                dict(caption="Нимбра", text=cannot_install, russian_buttons=True),
-                               self.final_question()])
+                               dict(self.offer_to_start(), russian_buttons=True)])
 
 
 class EnglishUserChoosingRussian(ShownTextTestCase):

@@ -56,7 +56,7 @@ class RunningNimbra(UpdateRunTestCase):
 
 
 class FailedWrite(UpdateRunTestCase):
-    def test_failed_interactive_write_still_asks_the_final_question(self):
+    def test_failed_interactive_write_only_offers_to_start_nimbra(self):
         self.install.create(pack_version=None)
         # A folder where the pack belongs: nothing to probe, and no file can be created there.
         self.install.path(self.carried.file).mkdir()
@@ -65,7 +65,7 @@ class FailedWrite(UpdateRunTestCase):
         self.assertEndedNormally(run, FAILED)
         self.assertBoxes(run, [self.installask(),
                                self.english_error("Can't install file " + self.install.windows_path(self.carried.file)),
-                               self.final_question()])
+                               self.offer_to_start()])
         self.assertTrue(self.install.path(self.carried.file).is_dir())
         self.assertEqual(self.estimated_size(), self.folder_kib())
         self.assertNimbraStartedOnceInItsFolder()

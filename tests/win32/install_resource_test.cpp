@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "install/crc32c.h"
 #include "install/resource_installer.h"
 #include "install_support.h"
 #include "test_support.h"
@@ -24,8 +25,14 @@ class InstallResourceUnderWine : public ::testing::Test {
     settings_.englishTitle = "Nimbra update";
   }
 
+  // Checked against the module's pack as the table computes it, so that the
+  // processor's instruction (where the emulator or the machine has it) is
+  // checked too, in this very build.
   InstallOutcome install(const std::string& target) {
-    return InstallResourceFile(world_.platform(), settings_, random_, "dwix", "cok", target);
+    const std::string pack = modulePack();
+    const auto bytes = std::as_bytes(std::span(pack));
+    const PackCheck record{bytes.size(), ~Crc32cByTable(~0u, bytes)};
+    return InstallResourceFile(world_.platform(), settings_, random_, "dwix", "cok", target, {true, record});
   }
 
   InstallPlatform world_;
@@ -99,7 +106,8 @@ TEST_F(InstallResourceUnderWine, MissingFolderShowsTheBoxAndCreatesNothing) {
 
 TEST_F(InstallResourceUnderWine, MissingResourceLeavesThePackUntouched) {
   writeWholeFile(target_, kOldPack);
-  EXPECT_EQ(InstallResourceFile(world_.platform(), settings_, random_, "crickets", "cok", target_), InstallResult::Failed);
+  EXPECT_EQ(InstallResourceFile(world_.platform(), settings_, random_, "crickets", "cok", target_, {}),
+            InstallResult::Failed);
   EXPECT_EQ(world_.boxes.texts, std::vector<std::string>{"Can't install file " + target_});
   EXPECT_EQ(readWholeFile(target_), kOldPack);
   EXPECT_EQ(namesIn(folder_), std::vector<std::string>{"dwix.cok"});

@@ -48,10 +48,7 @@ bool Win32File::flush() {
 
 std::uint32_t Win32File::rename(std::string_view name) {
   if (!folder_) return ERROR_NOT_SUPPORTED;
-  const DWORD error = RenameInFolder(handle_.get(), folder_, AnsiToWide(name));
-  // As MOVEFILE_WRITE_THROUGH did: the new name is on the disk before the run goes on.
-  if (error == 0) ::FlushFileBuffers(handle_.get());
-  return error;
+  return RenameInFolder(handle_.get(), folder_, AnsiToWide(name));
 }
 
 bool Win32File::discard() { return folder_ && MarkForDeletion(handle_.get()); }

@@ -62,6 +62,8 @@ ENGLISH_TITLE = "Nimbra update"
 RUSSIAN_TITLE = "Обновление программы \"Нимбра\""
 NO_FILE_RUSSIAN = "Работа без файла %1 невозможна!\r\nПожалуйста, переустановите программу."
 CANNOT_INSTALL_RUSSIAN = "Не удается установить файл %1"
+DAMAGED_ENGLISH = ("The installer is damaged: the sound pack it carries failed its check.\r\n"
+                   "Please download the installer again.")
 
 
 def fill(text, *arguments):
@@ -98,6 +100,11 @@ class UpdateRunTestCase(InstallerTestCase):
         t = self.texts
         done = "%s (%s)" % (t["liveupdatecaption"], self.carried_name())
         return self.question(t["liveupdatecaption"], fill(t["installdone"], done) + "\r\n\r\n" + t["asktorun"])
+
+    def offer_to_start(self):
+        """The final question after a failed write: it claims no installation."""
+        t = self.texts
+        return self.question(t["liveupdatecaption"], t["asktorun"])
 
     def english_error(self, text):
         return dict(caption=ENGLISH_TITLE, text_bytes=text.encode("cp1252"), buttons=["ok"])

@@ -35,8 +35,10 @@ class ResourceInstallerTest : public ::testing::Test {
     world.resources.add("DWIX", "COK", kNewPack);
   }
 
-  InstallOutcome install(std::string_view target = kTarget) {
-    return InstallResourceFile(world.platform(), settings, random, "dwix", "cok", target);
+  // Checked against the build's record of the resource now carried, unless the test gives another.
+  InstallOutcome install(std::string_view target = kTarget, std::optional<CarriedPackCheck> check = std::nullopt) {
+    if (!check) check = CarriedPackCheck{true, PackCheckOf(*world.resources.find("DWIX", "COK"))};
+    return InstallResourceFile(world.platform(), settings, random, "dwix", "cok", target, *check);
   }
 
   // Everything in the installation folder, for checking that nothing was left behind.
@@ -106,7 +108,7 @@ TEST_F(ResourceInstallerTest, ResourceOfSeveralWriteChunksArrivesWhole) {
 
 TEST_F(ResourceInstallerTest, MissingResourceShowsTheBoxAndLeavesTheTargetUntouched) {
   world.files.addFile(kTarget, kOldPack);
-  InstallOutcome outcome = InstallResourceFile(world.platform(), settings, random, "dwax", "cok", kTarget);
+  InstallOutcome outcome = InstallResourceFile(world.platform(), settings, random, "dwax", "cok", kTarget, {});
   EXPECT_EQ(outcome, InstallResult::Failed);
   EXPECT_EQ(outcome.error, win::kErrorResourceNameNotFound);
   expectOneInstallBox();
@@ -222,14 +224,105 @@ TEST_F(ResourceInstallerTest, TargetHeldThroughoutIsInUseAfterSeventeenAttempts)
 }
 
 TEST_F(ResourceInstallerTest, TargetTakenBetweenTheWaitAndTheReplaceIsInUse) {
+  // Windows refuses to replace a file another program has open with a
+  // sharing violation or with access denied; the latter counts as held only
+  // when the target cannot be opened exclusively just then.
+  for (std::uint32_t refusal : {win::kErrorSharingViolation, win::kErrorAccessDenied}) {
+    SCOPED_TRACE(refusal);
+    world.files.addFile(kTarget, kOldPack);
+    world.boxes.shown.clear();
+    world.faults.failNext(Call::FileReplace, refusal);
+    // The opens before it: the wait's and the temporary's.
+    world.faults.failNext(Call::FileOpen, win::kErrorSharingViolation, 2);
+    InstallOutcome outcome = install();
+    EXPECT_EQ(outcome, InstallResult::InUse);
+    EXPECT_EQ(outcome.error, refusal);
+    expectOneInstallBox();
+    EXPECT_EQ(world.files.contents(kTarget), kOldPack);
+    EXPECT_EQ(folder(), (std::vector<std::string>{"C:\\Nimbra\\nimbra.exe", kTarget}));
+    world.faults.clear();
+  }
+}
+
+TEST_F(ResourceInstallerTest, AFailedFlushAfterTheReplaceLeavesThePackInstalledAndSaysSo) {
   world.files.addFile(kTarget, kOldPack);
-  world.faults.failNext(Call::FileReplace, win::kErrorSharingViolation);
+  world.faults.failNext(Call::FileFlush, win::kErrorDiskFull, 1);  // the one before the replace succeeds
   InstallOutcome outcome = install();
-  EXPECT_EQ(outcome, InstallResult::InUse);
-  EXPECT_EQ(outcome.error, win::kErrorSharingViolation);
-  expectOneInstallBox();
+  EXPECT_EQ(outcome, InstallResult::Installed);
+  EXPECT_EQ(outcome.flushFailure, win::kErrorDiskFull);
+  EXPECT_EQ(world.files.contents(kTarget), kNewPack);
+  EXPECT_TRUE(world.boxes.shown.empty());
+  EXPECT_EQ(world.files.openFiles(), 0);
+}
+
+TEST_F(ResourceInstallerTest, AWrittenPackIsCheckedOnceAndTheBenchmarksUncheckedBuildWritesWithoutARecord) {
+  EXPECT_EQ(install().written, PackCheckOf(*world.resources.find("DWIX", "COK")));
+  world.files.addFile(kTarget, kOldPack);
+  const InstallOutcome unchecked = install(kTarget, CarriedPackCheck{false, std::nullopt});
+  EXPECT_EQ(unchecked, InstallResult::Installed);
+  EXPECT_FALSE(unchecked.written);
+  EXPECT_EQ(world.files.contents(kTarget), kNewPack);
+}
+
+// A damaged installer: the carried bytes against the build's record of the pack.
+struct Damage {
+  const char* name;
+  std::function<void(std::string& carried)> damage;  // of the bytes the build recorded
+  bool recorded = true;                               // false: the installer carries no record
+};
+
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
+
+class DamagedInstallerTest : public ResourceInstallerTest, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedInstallerTest, WritesNothingKeepsTheOldPackAndSaysTheInstallerIsDamaged) {
+  // Three write chunks, so that the damage can lie in the first, a middle or the last.
+  std::string recorded(2 * kInstallWriteChunk + 5, '\0');
+  for (std::size_t i = 0; i < recorded.size(); ++i) recorded[i] = static_cast<char>(i * 13 + i / 509);
+  std::string carried = recorded;
+  GetParam().damage(carried);
+  world.resources.add("DWIX", "COK", recorded);
+  const PackCheck record = PackCheckOf(*world.resources.find("DWIX", "COK"));
+  world.resources.add("DWIX", "COK", carried);
+  world.files.addFile(kTarget, kOldPack);
+
+  const InstallOutcome outcome =
+      install(kTarget, CarriedPackCheck{true, GetParam().recorded ? std::optional(record) : std::nullopt});
+  EXPECT_EQ(outcome, InstallResult::Damaged);
+  if (GetParam().recorded) {
+    EXPECT_EQ(outcome.written, PackCheckOf(*world.resources.find("DWIX", "COK")));
+  }
   EXPECT_EQ(world.files.contents(kTarget), kOldPack);
   EXPECT_EQ(folder(), (std::vector<std::string>{"C:\\Nimbra\\nimbra.exe", kTarget}));
+  EXPECT_EQ(world.files.openFiles(), 0);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].caption, "Nimbra update");
+  EXPECT_EQ(world.boxes.shown[0].style, 0x00200010u);
+  EXPECT_EQ(world.boxes.shown[0].text,
+            "The installer is damaged: the sound pack it carries failed its check.\r\n"
+            "Please download the installer again.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, DamagedInstallerTest,
+    ::testing::Values(Damage{"ChangedFirstByte", [](std::string& c) { c[0] = 'D'; }},
+                      Damage{"ChangedByteInTheMiddle", [](std::string& c) { c[kInstallWriteChunk + 17] ^= 0x01; }},
+                      Damage{"ChangedLastByte", [](std::string& c) { c.back() ^= static_cast<char>(0x80); }},
+                      Damage{"CutShort", [](std::string& c) { c.pop_back(); }},
+                      Damage{"CutShortAndPaddedWithZeros", [](std::string& c) { c.replace(c.size() - 9, 9, 9, '\0'); }},
+                      Damage{"NoRecord", [](std::string&) {}, false}),
+    [](const ::testing::TestParamInfo<Damage>& damage) { return std::string(damage.param.name); });
+
+TEST_F(ResourceInstallerTest, RussianDamagedInstallerBoxUnderTheCyrillicUi) {
+  settings.cyrillicUi = true;
+  world.files.addFile(kTarget, kOldPack);
+  install(kTarget, CarriedPackCheck{true, PackCheck{kNewPack.size(), 0}});
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].caption, settings.programTitle);
+  EXPECT_EQ(world.boxes.shown[0].language, 25);
+  EXPECT_EQ(world.boxes.shown[0].text,
+            "Программа установки повреждена: звуковой пакет в ней не прошёл проверку.\r\n"
+            "Пожалуйста, загрузите программу установки заново.");
 }
 
 TEST_F(ResourceInstallerTest, OnlyASharingConflictIsWaitedFor) {

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "fake/carried_pack.h"
 #include "fake/fake_world.h"
 #include "platform/codes.h"
 
@@ -23,7 +24,7 @@ class InstallerMain : public ::testing::Test {
                              "ProgramFilesDir", "C:\\Program Files");
     world.files.addFile("C:\\Program Files\\Nimbra\\nimbra.exe", "");
     world.files.addFile("C:\\Program Files\\Nimbra\\language\\english.lng", kEnglish);
-    world.resources.add("DWIX", "COK", std::string("dwix\x26") + "content");
+    fake::CarryPack(world.resources, "DWIX", "COK", std::string("dwix\x26") + "content");
   }
   fake::FakeWorld world;
   platform::Platform platform = world.platform();
@@ -112,6 +113,23 @@ TEST_F(InstallerMain, TheLogOfAFailedWriteHasItsErrorTheUnshownBoxAndNoPackVersi
         " Nimbra not started: argument 2 is not \"runapp\"\r\n", "+01:00 exit code 1618\r\n"})
     EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
   EXPECT_EQ(log.find("dwix.cok version"), std::string::npos);
+  EXPECT_TRUE(world.boxes.shown.empty());
+}
+
+TEST_F(InstallerMain, TheLogOfADamagedInstallerHasBothChecksAndTheExitCode) {
+  world.files.addFile("C:\\Program Files\\Nimbra\\dwix.cok", "dwix\x25");
+  world.resources.add("DWIX", "COK", std::string("dwix\x26") + "contenT");
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest quiet log=C:\\pack.log"), ExitCode::InstallerDamaged);
+  const std::string log = world.files.contents("C:\\pack.log").value_or("");
+  for (const char* line :
+       {" pack not written: the carried pack failed its check (CRC-32C 0x", " of 12 bytes, expected CRC-32C 0x",
+        " of 12 bytes): the installer is damaged\r\n",
+        " error \"Nimbra update\": The installer is damaged: the sound pack it carries failed its check. | "
+        "Please download the installer again. (quiet: not shown)\r\n",
+        "+01:00 exit code 1620\r\n"})
+    EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+  EXPECT_EQ(log.find("EstimatedSize"), std::string::npos);
+  EXPECT_EQ(world.files.contents("C:\\Program Files\\Nimbra\\dwix.cok"), "dwix\x25");
   EXPECT_TRUE(world.boxes.shown.empty());
 }
 

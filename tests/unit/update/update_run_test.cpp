@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "fake/carried_pack.h"
 #include "fake/fake_world.h"
 #include "host/shared_registry.h"
 #include "lang/language_format.h"
@@ -53,7 +56,7 @@ class UpdateRun : public ::testing::Test {
                              "ProgramFilesDir", "C:\\Program Files");
     world.files.addFile(std::string(kFolder) + "nimbra.exe", std::string(1000, 'x'));
     world.files.addFile(std::string(kFolder) + "language\\english.lng", kEnglish);
-    world.resources.add("DWIX", "COK", carried);
+    fake::CarryPack(world.resources, "DWIX", "COK", carried);
     state.registry = std::make_unique<SharedRegistry>(world.registry, win::kKeyAllAccess | win::kKeyWow64_64Key);
     state.settings.userLcid = 1033;
   }
@@ -472,15 +475,60 @@ TEST_F(RussianChosenOnAnEnglishSystem, FileCantOpenKeepsThePathInTheSystemsCodeP
   EXPECT_EQ(world.boxes.shown[0].textPieces, (std::vector<TextPiece>{{"Не открыть ", 1251}, {kPack, kSystem}}));
 }
 
-TEST_F(UpdateRun, FailedWriteStillRecordsTheSizeAndAsksTheFinalQuestion) {
+// Whatever kept the pack from its place, the final question claims no
+// installation: it only offers to start Nimbra.
+TEST_F(UpdateRun, AFailedWriteStillRecordsTheSizeAndOnlyOffersToStartNimbra) {
+  const std::function<void(fake::FakeWorld&)> failures[] = {
+      [](fake::FakeWorld& w) { w.faults.failAlways(fake::Call::FileReplace, win::kErrorAccessDenied); },
+      [](fake::FakeWorld& w) { w.faults.failNext(fake::Call::FileReplace, win::kErrorSharingViolation); },
+      [](fake::FakeWorld& w) { w.files.freeSpace = 100; },
+  };
+  const ExitCode codes[] = {ExitCode::Failed, ExitCode::PackInUse, ExitCode::Failed};
+  for (std::size_t i = 0; i < std::size(failures); ++i) {
+    SCOPED_TRACE(i);
+    fake::FakeWorld& w = world;
+    w.boxes.shown.clear();
+    w.processes.desktopOpens.clear();
+    w.faults.clear();
+    w.files.freeSpace.reset();
+    w.files.addFile(kPack, Pack('\x25'));
+    failures[i](w);
+    languages = LanguageFiles();
+    EXPECT_EQ(Run(), codes[i]);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra update", "Nimbra LiveUpdate"}));
+    EXPECT_EQ(w.boxes.shown[1].text, "Can't install file C:\\Program Files\\Nimbra\\dwix.cok");
+    EXPECT_EQ(w.boxes.shown[2].text, "Start Nimbra now?");
+    EXPECT_EQ(w.boxes.shown[2].style, 0x00042024u);
+    EXPECT_EQ(w.files.contents(kPack), Pack('\x25'));
+    EXPECT_TRUE(EstimatedSize().has_value());
+    EXPECT_FALSE(w.registry.dword(RegistryRoot::LocalMachine, kUninstallKey, "dwix.cok version"));
+    EXPECT_EQ(w.processes.desktopOpens.size(), 1u);
+  }
+}
+
+// One changed byte in the installer's copy of the pack: nothing is written,
+// recorded or asked after the error; only the modest run's Nimbra is started.
+TEST_F(UpdateRun, ADamagedInstallerWritesAndRecordsNothingAndEndsWith1620) {
   world.files.addFile(kPack, Pack('\x25'));
-  world.faults.failAlways(fake::Call::FileReplace, win::kErrorAccessDenied);
-  EXPECT_EQ(Run(), ExitCode::Failed);
-  EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra update", "Nimbra LiveUpdate"}));
-  EXPECT_EQ(world.boxes.shown[1].text, "Can't install file C:\\Program Files\\Nimbra\\dwix.cok");
+  std::string damaged = carried;
+  damaged[2500] ^= 0x10;
+  world.resources.add("DWIX", "COK", damaged);  // the record stays the build's
+  EXPECT_EQ(Run(), ExitCode::InstallerDamaged);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"Sound pack", "Nimbra update"}));
+  EXPECT_EQ(world.boxes.shown[1].text,
+            "The installer is damaged: the sound pack it carries failed its check.\r\n"
+            "Please download the installer again.");
   EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
-  EXPECT_TRUE(EstimatedSize().has_value());
+  EXPECT_FALSE(EstimatedSize());
   EXPECT_FALSE(world.registry.dword(RegistryRoot::LocalMachine, kUninstallKey, "dwix.cok version"));
+  EXPECT_TRUE(world.processes.desktopOpens.empty());
+
+  world.boxes.shown.clear();
+  languages = LanguageFiles();
+  Modest("runapp");
+  EXPECT_EQ(Run(), ExitCode::InstallerDamaged);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"Nimbra update"}));
+  EXPECT_EQ(world.files.contents(kPack), Pack('\x25'));
   EXPECT_EQ(world.processes.desktopOpens.size(), 1u);
 }
 
@@ -533,7 +581,7 @@ class AnotherPack : public UpdateRun {
   static constexpr char kBirds[] = "C:\\Program Files\\Nimbra\\Birds7.pak";
 
   AnotherPack() {
-    world.resources.add("BIRDS7", "PAK", carried);
+    fake::CarryPack(world.resources, "BIRDS7", "PAK", carried);
     world.files.addFile(kPack, Pack('\x25'));
   }
 
