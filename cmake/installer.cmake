@@ -152,7 +152,7 @@ endfunction()
 function(nimbra_add_installer_checks target prefix)
   set(checks GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls NoGuiLibraryImported
       CarriesPackAsResourceInRussian SectionsPageAlignedInTheFile
-      ManifestRequiresAdministratorWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
+      ManifestRequiresAdministratorDpiAwareWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
       NoTimestampNorBuildPaths OverheadWithin256KiB StackProtectorAndFortifyLinkedIn)
   foreach(check ${checks})
     add_test(NAME ${prefix}.${check}

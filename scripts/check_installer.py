@@ -13,6 +13,7 @@ import argparse
 import hashlib
 import struct
 import sys
+from xml.etree import ElementTree
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
 # Libraries a silent run never needs: the installer loads them from System32 on
@@ -237,16 +238,43 @@ def check_carries_pack(image, args):
     return "%s, %d bytes, equal to the pack" % (shown, len(carried))
 
 
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+WINDOWS_SETTINGS_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+WINDOWS_SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+
+
 def check_manifest(image, args):
     manifests = [data for (kind, name, _), data in image.resources().items() if kind == RT_MANIFEST and name == 1]
     assert len(manifests) == 1, "expected one manifest with id 1, found %d" % len(manifests)
-    text = manifests[0].decode("utf-8")
-    for needed in ('level="requireAdministrator"', 'uiAccess="false"', 'name="Microsoft.Windows.Common-Controls"',
-                   'version="6.0.0.0"', 'publicKeyToken="6595b64144ccf1df"'):
-        assert needed in text, "manifest lacks %s" % needed
+    try:
+        assembly = ElementTree.fromstring(manifests[0])
+    except ElementTree.ParseError as problem:
+        raise AssertionError("the manifest is no well-formed XML: %s" % problem) from None
+    assert assembly.tag == ASM_V1 + "assembly", "the manifest's root is %s" % assembly.tag
+
+    def only(path, what):
+        found = assembly.findall(path)
+        assert len(found) == 1, "manifest: %d %s, expected one" % (len(found), what)
+        return found[0]
+
+    level = only("%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel" % ((ASM_V3,) * 4),
+                 "requestedExecutionLevel")
+    assert level.attrib == {"level": "requireAdministrator", "uiAccess": "false"}, \
+        "requestedExecutionLevel %s" % level.attrib
+    controls = only("%sdependency/%sdependentAssembly/%sassemblyIdentity" % ((ASM_V1,) * 3), "dependent assembly")
+    for name, value in (("name", "Microsoft.Windows.Common-Controls"), ("version", "6.0.0.0"),
+                        ("publicKeyToken", "6595b64144ccf1df")):
+        assert controls.get(name) == value, "the dependent assembly's %s is %r" % (name, controls.get(name))
+    settings = "%sapplication/%swindowsSettings/" % (ASM_V3, ASM_V3)
+    for tag, value in ((WINDOWS_SETTINGS_2005 + "dpiAware", "true/pm"),
+                       (WINDOWS_SETTINGS_2016 + "dpiAwareness", "PerMonitorV2")):
+        element = only(settings + tag, tag)
+        assert element.text == value, "%s is %r, expected %r" % (tag, element.text, value)
     # Without a supported-OS list Windows reports version 6.2 to the installer.
-    assert "compatibility" not in text, "manifest has a compatibility section"
-    return "requireAdministrator, common controls 6, no compatibility section"
+    compatibility = [element.tag for element in assembly.iter() if element.tag.rpartition("}")[2] == "compatibility"]
+    assert not compatibility, "manifest has a compatibility section"
+    return "requireAdministrator, common controls 6, per-monitor DPI aware (v2), no compatibility section"
 
 
 def check_icon(image, args):
@@ -313,7 +341,7 @@ CHECKS = {
     "CarriesPackAsResourceInRussian": check_carries_pack,
     "NoGuiLibraryImported": check_no_gui_library_imported,
     "SectionsPageAlignedInTheFile": check_sections_page_aligned,
-    "ManifestRequiresAdministratorWithoutCompatibility": check_manifest,
+    "ManifestRequiresAdministratorDpiAwareWithoutCompatibility": check_manifest,
     "HasIcon": check_icon,
     "VersionInfoNamesTarvelNimbraAndPack": check_version_info,
     "NoTimestampNorBuildPaths": check_reproducible,
