@@ -195,6 +195,7 @@ set(NIMBRA_SIGNED_INSTALLER ${CMAKE_BINARY_DIR}/signed/nimbra-pack-update.exe)
 add_test(NAME installer.SignedCopy
          COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/signing/check_signed_copy.py
                  $<TARGET_FILE:nimbra-pack-update> --pack ${NIMBRA_PACK_PATH} --pack-file ${NIMBRA_PACK_FILE}
+                 --pack-key ${NIMBRA_PACK_KEY} --pack-version ${NIMBRA_PACK_VERSION} --version ${PROJECT_VERSION}
                  --out ${CMAKE_BINARY_DIR}/signed)
 set_tests_properties(installer.SignedCopy PROPERTIES FIXTURES_SETUP nimbra_signed_installer)
 
