@@ -165,6 +165,16 @@ function(nimbra_add_installer target)
   target_link_options(${target} PRIVATE -flto -flto-partition=one -s -fstack-protector-strong
                       -Wl,--file-alignment=0x1000)
 
+  # Every installer comes with its deployment kit, written beside it from the
+  # file itself and the exit code table: written again whenever either or the
+  # scripts that write it change.
+  set(kit_writer ${PROJECT_SOURCE_DIR}/scripts/deployment_kit.py)
+  add_custom_command(TARGET ${target} POST_BUILD
+                     COMMAND ${Python3_EXECUTABLE} ${kit_writer} $<TARGET_FILE:${target}> VERBATIM)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${kit_writer}
+               ${PROJECT_SOURCE_DIR}/scripts/exit_codes.py ${PROJECT_SOURCE_DIR}/scripts/pe_image.py
+               ${PROJECT_SOURCE_DIR}/src/deployment/exit_codes.def)
+
   if(NOT ARG_UNCHECKED)
     nimbra_add_installer_checks(${target} ${ARG_TESTS})
   endif()
@@ -175,7 +185,7 @@ endfunction()
 function(nimbra_add_installer_checks target prefix)
   set(checks GuiSubsystem32Bit AslrAndDepOn ImportsOnlySystemDlls NoGuiLibraryImported
       CarriesPackAsResourceInRussian CarriesTheRecordOfItsPack SectionsPageAlignedInTheFile
-      ManifestRequiresAdministratorWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
+      ManifestRequiresAdministratorDpiAwareWithoutCompatibility HasIcon VersionInfoNamesTarvelNimbraAndPack
       NoTimestampNorBuildPaths OverheadWithin256KiB StackProtectorAndFortifyLinkedIn)
   foreach(check ${checks})
     add_test(NAME ${prefix}.${check}
@@ -186,6 +196,12 @@ function(nimbra_add_installer_checks target prefix)
                      --pack-version $<TARGET_PROPERTY:${target},NIMBRA_PACK_VERSION> --version ${PROJECT_VERSION}
                      --forbid ${PROJECT_SOURCE_DIR} --forbid ${CMAKE_BINARY_DIR} ${check})
   endforeach()
+  # The kit beside it, as winget, Intune and Configuration Manager read it.
+  add_test(NAME ${prefix}.DeploymentKit
+           COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/check_deployment_kit.py $<TARGET_FILE:${target}>
+                   --pack-file $<TARGET_PROPERTY:${target},NIMBRA_PACK_FILE>
+                   --pack-key $<TARGET_PROPERTY:${target},NIMBRA_PACK_KEY>
+                   --pack-version $<TARGET_PROPERTY:${target},NIMBRA_PACK_VERSION> --version ${PROJECT_VERSION})
 endfunction()
 
 nimbra_add_installer(nimbra-pack-update KEY "${NIMBRA_PACK_KEY}" FILE "${NIMBRA_PACK_FILE}"
@@ -202,6 +218,7 @@ set(NIMBRA_SIGNED_INSTALLER ${CMAKE_BINARY_DIR}/signed/nimbra-pack-update.exe)
 add_test(NAME installer.SignedCopy
          COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/signing/check_signed_copy.py
                  $<TARGET_FILE:nimbra-pack-update> --pack ${NIMBRA_PACK_PATH} --pack-file ${NIMBRA_PACK_FILE}
+                 --pack-key ${NIMBRA_PACK_KEY} --pack-version ${NIMBRA_PACK_VERSION} --version ${PROJECT_VERSION}
                  --out ${CMAKE_BINARY_DIR}/signed)
 set_tests_properties(installer.SignedCopy PROPERTIES FIXTURES_SETUP nimbra_signed_installer)
 

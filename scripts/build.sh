@@ -23,6 +23,7 @@ cmake --build "$build_dir" --target nimbra-pack-update -j2
 installer="$(cd "$build_dir" && pwd)/nimbra-pack-update.exe"
 echo
 echo "Installer: $installer ($(stat -c %s "$installer") bytes)"
+echo "Deployment kit: ${installer%.exe}.installer.yaml (winget), ${installer%.exe}.deployment.md (Intune, Configuration Manager)"
 # What it carries, from this run's options or an earlier one's (the cache).
 cat "$build_dir/carried-pack.txt"
 

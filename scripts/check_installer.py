@@ -14,6 +14,9 @@ import hashlib
 import os
 import struct
 import sys
+from xml.etree import ElementTree
+
+from pe_image import DIR_BASERELOC, RT_GROUP_ICON, RT_ICON, RT_MANIFEST, PeImage, version_info
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources"))
 import pack_tool  # noqa: E402  the build's own record of a pack
@@ -26,158 +29,11 @@ PAGE = 0x1000
 MAX_OVERHEAD = 256 * 1024  # bytes of the executable beyond the pack it carries
 
 IMAGE_FILE_MACHINE_I386 = 0x014C
-PE32_MAGIC = 0x010B
 SUBSYSTEM_WINDOWS_GUI = 2
 DYNAMIC_BASE = 0x0040
 NX_COMPAT = 0x0100
-DIR_IMPORT, DIR_RESOURCE, DIR_BASERELOC, DIR_DELAY_IMPORT = 1, 2, 5, 13
-RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 10, 14, 16, 24
+RT_RCDATA = 10
 LANG_RUSSIAN_RUSSIA = 1049
-
-
-class PeImage:
-    """The few parts of a 32-bit PE image that the checks look at."""
-
-    def __init__(self, data):
-        self.data = data
-        if data[:2] != b"MZ":
-            raise ValueError("no MZ header")
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise ValueError("no PE signature")
-        (self.machine, sections, self.timestamp, _, _, optional_size,
-         self.characteristics) = struct.unpack_from("<HHIIIHH", data, pe + 4)
-        optional = pe + 24
-        self.magic = struct.unpack_from("<H", data, optional)[0]
-        if self.magic != PE32_MAGIC:
-            raise ValueError("not a 32-bit PE image (optional header magic 0x%04x)" % self.magic)
-        self.section_alignment, self.file_alignment = struct.unpack_from("<II", data, optional + 32)
-        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, optional + 68)
-        count = struct.unpack_from("<I", data, optional + 92)[0]
-        self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i) for i in range(count)]
-        self.sections = []
-        self.raw_sizes = []
-        for i in range(sections):
-            name, virtual_size, rva, raw_size, raw_offset = struct.unpack_from(
-                "<8sIIII", data, optional + optional_size + 40 * i)
-            self.sections.append((name.rstrip(b"\0").decode("ascii", "replace"), rva,
-                                  max(virtual_size, raw_size), raw_offset))
-            self.raw_sizes.append(raw_size)
-
-    def offset(self, rva):
-        for _, start, size, raw_offset in self.sections:
-            if start <= rva < start + size:
-                return raw_offset + rva - start
-        raise ValueError("RVA 0x%x lies in no section" % rva)
-
-    def directory(self, index):
-        return self.directories[index] if index < len(self.directories) else (0, 0)
-
-    def c_string(self, rva):
-        start = self.offset(rva)
-        return self.data[start:self.data.index(b"\0", start)].decode("ascii", "replace")
-
-    def imported_dlls(self):
-        """Every DLL the image names: loaded at start, then delay-loaded."""
-        return self.static_imports() + self.delay_imports()
-
-    def _import_descriptors(self):
-        """Each import descriptor of the image: (lookup table, _, _, name, address table) RVAs."""
-        rva, _ = self.directory(DIR_IMPORT)
-        while rva:
-            descriptor = struct.unpack_from("<IIIII", self.data, self.offset(rva))
-            if not any(descriptor):
-                return
-            yield descriptor
-            rva += 20
-
-    def static_imports(self):
-        """The DLLs the loader loads before the program's first instruction."""
-        return [self.c_string(descriptor[3]) for descriptor in self._import_descriptors()]
-
-    def imported_functions(self):
-        """The names of the functions imported at start (ordinals as "#n")."""
-        names = []
-        for descriptor in self._import_descriptors():
-            thunk = descriptor[0] or descriptor[4]
-            while True:
-                entry = struct.unpack_from("<I", self.data, self.offset(thunk))[0]
-                if not entry:
-                    break
-                names.append("#%d" % (entry & 0xFFFF) if entry & 0x80000000 else self.c_string(entry + 2))
-                thunk += 4
-        return names
-
-    def delay_imports(self):
-        dlls = []
-        rva, _ = self.directory(DIR_DELAY_IMPORT)
-        while rva:
-            descriptor = struct.unpack_from("<8I", self.data, self.offset(rva))
-            if not any(descriptor):
-                break
-            dlls.append(self.c_string(descriptor[1]))
-            rva += 32
-        return dlls
-
-    def resources(self):
-        """{(type, name, language): bytes}; string keys as str, numeric ones as int."""
-        base_rva, _ = self.directory(DIR_RESOURCE)
-        found = {}
-        if not base_rva:
-            return found
-        base = self.offset(base_rva)
-
-        def key(name_field):
-            if name_field & 0x80000000:
-                at = base + (name_field & 0x7FFFFFFF)
-                length = struct.unpack_from("<H", self.data, at)[0]
-                return self.data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
-            return name_field
-
-        def walk(offset, path):
-            named, numbered = struct.unpack_from("<HH", self.data, base + offset + 12)
-            for i in range(named + numbered):
-                name_field, target = struct.unpack_from("<II", self.data, base + offset + 16 + 8 * i)
-                if target & 0x80000000:
-                    walk(target & 0x7FFFFFFF, path + (key(name_field),))
-                else:
-                    data_rva, size = struct.unpack_from("<II", self.data, base + target)
-                    start = self.offset(data_rva)
-                    found[path + (key(name_field),)] = self.data[start:start + size]
-
-        walk(0, ())
-        return found
-
-
-def version_strings(block):
-    """Walks a VS_VERSIONINFO tree: (file version numbers, {string name: value})."""
-    numbers = None
-    strings = {}
-
-    def walk(at, end, depth):
-        nonlocal numbers
-        while at + 6 <= end:
-            length, value_length, kind = struct.unpack_from("<HHH", block, at)
-            if length == 0:
-                break
-            key_end = at + 6
-            while block[key_end:key_end + 2] != b"\0\0":
-                key_end += 2
-            name = block[at + 6:key_end].decode("utf-16-le")
-            value_at = (key_end + 2 + 3) & ~3
-            if name == "VS_VERSION_INFO" and value_length >= 52:
-                signature, _, ms, ls = struct.unpack_from("<IIII", block, value_at)
-                if signature == 0xFEEF04BD:
-                    numbers = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-            value_size = value_length * 2 if kind == 1 else value_length
-            if kind == 1 and depth >= 3:
-                strings[name] = block[value_at:value_at + value_size].decode("utf-16-le").rstrip("\0")
-            children = (value_at + value_size + 3) & ~3
-            walk(children, at + length, depth + 1)
-            at = (at + length + 3) & ~3
-
-    walk(0, len(block), 0)
-    return numbers, strings
 
 
 def check_gui_subsystem_32_bit(image, args):
@@ -255,16 +111,43 @@ def check_pack_record(image, args):
     return "PACKCHECK: %d bytes, CRC-32C 0x%08x, those of the carried pack" % (size, crc)
 
 
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+WINDOWS_SETTINGS_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+WINDOWS_SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+
+
 def check_manifest(image, args):
     manifests = [data for (kind, name, _), data in image.resources().items() if kind == RT_MANIFEST and name == 1]
     assert len(manifests) == 1, "expected one manifest with id 1, found %d" % len(manifests)
-    text = manifests[0].decode("utf-8")
-    for needed in ('level="requireAdministrator"', 'uiAccess="false"', 'name="Microsoft.Windows.Common-Controls"',
-                   'version="6.0.0.0"', 'publicKeyToken="6595b64144ccf1df"'):
-        assert needed in text, "manifest lacks %s" % needed
+    try:
+        assembly = ElementTree.fromstring(manifests[0])
+    except ElementTree.ParseError as problem:
+        raise AssertionError("the manifest is no well-formed XML: %s" % problem) from None
+    assert assembly.tag == ASM_V1 + "assembly", "the manifest's root is %s" % assembly.tag
+
+    def only(path, what):
+        found = assembly.findall(path)
+        assert len(found) == 1, "manifest: %d %s, expected one" % (len(found), what)
+        return found[0]
+
+    level = only("%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel" % ((ASM_V3,) * 4),
+                 "requestedExecutionLevel")
+    assert level.attrib == {"level": "requireAdministrator", "uiAccess": "false"}, \
+        "requestedExecutionLevel %s" % level.attrib
+    controls = only("%sdependency/%sdependentAssembly/%sassemblyIdentity" % ((ASM_V1,) * 3), "dependent assembly")
+    for name, value in (("name", "Microsoft.Windows.Common-Controls"), ("version", "6.0.0.0"),
+                        ("publicKeyToken", "6595b64144ccf1df")):
+        assert controls.get(name) == value, "the dependent assembly's %s is %r" % (name, controls.get(name))
+    settings = "%sapplication/%swindowsSettings/" % (ASM_V3, ASM_V3)
+    for tag, value in ((WINDOWS_SETTINGS_2005 + "dpiAware", "true/pm"),
+                       (WINDOWS_SETTINGS_2016 + "dpiAwareness", "PerMonitorV2")):
+        element = only(settings + tag, tag)
+        assert element.text == value, "%s is %r, expected %r" % (tag, element.text, value)
     # Without a supported-OS list Windows reports version 6.2 to the installer.
-    assert "compatibility" not in text, "manifest has a compatibility section"
-    return "requireAdministrator, common controls 6, no compatibility section"
+    compatibility = [element.tag for element in assembly.iter() if element.tag.rpartition("}")[2] == "compatibility"]
+    assert not compatibility, "manifest has a compatibility section"
+    return "requireAdministrator, common controls 6, per-monitor DPI aware (v2), no compatibility section"
 
 
 def check_icon(image, args):
@@ -274,9 +157,7 @@ def check_icon(image, args):
 
 
 def check_version_info(image, args):
-    blocks = [data for (kind, _, _), data in image.resources().items() if kind == RT_VERSION]
-    assert len(blocks) == 1, "expected one VERSIONINFO, found %d" % len(blocks)
-    numbers, strings = version_strings(blocks[0])
+    numbers, strings = version_info(image)
     # The project's version, then the pack's (a negative one, which no part can hold, as 0).
     parts = tuple(int(part) for part in args.version.split("."))
     want = (parts + (0,) * 3)[:3] + (max(args.pack_version, 0),)
@@ -285,11 +166,13 @@ def check_version_info(image, args):
     expected = {"CompanyName": "Tarvel", "ProductName": "Nimbra",
                 "FileDescription": "Nimbra sound pack update: %s %d" % (args.pack_key, args.pack_version),
                 "OriginalFilename": "nimbra-pack-update.exe", "FileVersion": version_text,
-                "ProductVersion": version_text, "PackVersion": str(args.pack_version)}
+                "ProductVersion": version_text, "PackVersion": str(args.pack_version),
+                "PackFile": args.pack_file, "PackKey": args.pack_key}
     for name, value in expected.items():
         assert strings.get(name) == value, "%s is %r, expected %r" % (name, strings.get(name), value)
     return "; ".join("%s %s" % (name, strings[name]) for name in
-                     ("FileDescription", "FileVersion", "ProductVersion", "PackVersion", "CompanyName"))
+                     ("FileDescription", "FileVersion", "ProductVersion", "PackFile", "PackKey", "PackVersion",
+                      "CompanyName"))
 
 
 def check_reproducible(image, args):
@@ -332,7 +215,7 @@ CHECKS = {
     "CarriesTheRecordOfItsPack": check_pack_record,
     "NoGuiLibraryImported": check_no_gui_library_imported,
     "SectionsPageAlignedInTheFile": check_sections_page_aligned,
-    "ManifestRequiresAdministratorWithoutCompatibility": check_manifest,
+    "ManifestRequiresAdministratorDpiAwareWithoutCompatibility": check_manifest,
     "HasIcon": check_icon,
     "VersionInfoNamesTarvelNimbraAndPack": check_version_info,
     "NoTimestampNorBuildPaths": check_reproducible,

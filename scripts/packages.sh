@@ -15,11 +15,12 @@ NIMBRA_BUILD_PACKAGES=(
 NIMBRA_SIGN_PACKAGES=(osslsigncode)
 # Everything else the test layers use: GoogleTest and Google Benchmark for the
 # native build, clang and its sanitizer and libFuzzer runtimes, openssl for
-# the throwaway certificate that the test of signing signs with, and the
-# x86-64 cross compilers for the whole-installer benchmark's twin.
+# the throwaway certificate that the test of signing signs with, the x86-64
+# cross compilers for the whole-installer benchmark's twin, and PyYAML, which
+# reads the deployment kit's winget manifest as winget would.
 NIMBRA_TEST_PACKAGES=(
   "${NIMBRA_BUILD_PACKAGES[@]}" "${NIMBRA_SIGN_PACKAGES[@]}"
-  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev openssl g++-mingw-w64-x86-64
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev openssl g++-mingw-w64-x86-64 python3-yaml
 )
 
 nimbra_package_installed() {

@@ -19,6 +19,8 @@
 #     bash scripts/sign.sh --pkcs12 tarvel.pfx --password-file tarvel.pass \
 #         --timestamp http://timestamp.example.com build/win32/nimbra-pack-update.exe dist/nimbra-pack-update.exe
 # Check a signed file with: osslsigncode verify -in dist/nimbra-pack-update.exe
+# Beside SIGNED it writes SIGNED's deployment kit (scripts/deployment_kit.py):
+# dist/nimbra-pack-update.installer.yaml and dist/nimbra-pack-update.deployment.md.
 set -euo pipefail
 
 usage() {
@@ -84,3 +86,6 @@ if ! osslsigncode sign "${signer[@]}" -h sha256 -n "Nimbra sound pack update" "$
 fi
 mv -f "$partial" "$signed"
 echo "Signed: $signed ($(stat -c %s "$signed") bytes)"
+# The signed copy's own deployment kit beside it: its SHA-256 is not the
+# built file's.
+python3 "$(dirname "${BASH_SOURCE[0]}")/deployment_kit.py" "$signed" || fail "the deployment kit was not written"

@@ -8,7 +8,8 @@
 #   asan       the same tests built with ASan and UBSan
 #   fuzz       each libFuzzer target for a fixed number of inputs
 #   bench      each benchmark (Release build), briefly, for its figures
-#   installer  the built installers' files: imports, ASLR/DEP, resources, size
+#   installer  the built installers' files (imports, ASLR/DEP, resources, size)
+#              and their deployment kits
 #   wine       the Win32 and end-to-end tests under Wine and Xvfb, then the
 #              whole-installer benchmark for a few rounds, for its figures
 #              (with its x86-64 twin, built for it in $NIMBRA_BUILD_ROOT/twin)

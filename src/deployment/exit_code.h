@@ -1,19 +1,15 @@
 // The installer's exit codes: those of the Windows Installer, which deployment
 // tools (Intune, Configuration Manager, winget) understand without being told.
-// Several outcomes share 1603 ("any other failure"); the log tells them apart.
-// A value is never given another meaning.
+// Their values, meanings and what each tool makes of them are one table,
+// exit_codes.def, which the deployment kit is written from as well.
 #pragma once
 
 namespace nimbra {
 
 enum class ExitCode : int {
-  Installed = 0,            // ERROR_SUCCESS: the pack was installed
-  NotAdministrator = 740,   // ERROR_ELEVATION_REQUIRED: no administrator rights
-  Declined = 1602,          // ERROR_INSTALL_USEREXIT: "olderfilever" or "installask" answered No
-  Failed = 1603,            // ERROR_INSTALL_FAILURE: registry, language files, the write, anything unexpected
-  NotInstalled = 1605,      // ERROR_UNKNOWN_PRODUCT: no "nimbra.exe" in the installation folder
-  PackInUse = 1618,         // ERROR_INSTALL_ALREADY_RUNNING: another process holds the pack; retry later
-  InstallerDamaged = 1620,  // ERROR_INSTALL_PACKAGE_INVALID: the carried pack failed its check; nothing written
+#define NIMBRA_EXIT_CODE(name, code, ...) name = code,
+#include "deployment/exit_codes.def"
+#undef NIMBRA_EXIT_CODE
 };
 
 }  // namespace nimbra

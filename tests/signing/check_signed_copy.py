@@ -2,10 +2,12 @@
 """Signs a copy of the built installer as a vendor would (scripts/sign.sh),
 with a throwaway self-signed certificate made by openssl, and checks it:
 osslsigncode verifies the signature, the copy still carries the pack byte for
-byte, the built installer is unchanged, and bad signing requests are refused
-with a clear message and leave no file.
+byte and has a deployment kit of its own, the built installer and its kit are
+unchanged, and bad signing requests are refused with a clear message and
+leave no file.
 
-    check_signed_copy.py INSTALLER --pack PACK --pack-file NAME --out DIR
+    check_signed_copy.py INSTALLER --pack PACK --pack-file NAME --pack-key KEY
+                         --pack-version N --version X.Y.Z --out DIR
 
 Leaves DIR/nimbra-pack-update.exe, the signed copy, for the end-to-end test
 that runs it under Wine. Prints one line a check; exits 1 when any failed.
@@ -21,7 +23,9 @@ from pathlib import Path
 SOURCE_DIR = Path(__file__).resolve().parents[2]
 SIGN = SOURCE_DIR / "scripts" / "sign.sh"
 sys.path.insert(0, str(SOURCE_DIR / "scripts"))
+import check_deployment_kit  # noqa: E402
 import check_installer  # noqa: E402
+from deployment_kit import kit_paths  # noqa: E402
 
 
 def run(*command):
@@ -55,6 +59,20 @@ def check_signed_copy(args, cert, key):
     return "verified; " + check_installer.check_carries_pack(image, args)
 
 
+def check_kits(args, cert, key):
+    """The signed copy's kit names the signed file; the built one's still the built file."""
+    signed = args.out / "nimbra-pack-update.exe"
+    for installer in (signed, args.installer):
+        facts = argparse.Namespace(**{**vars(args), "installer": installer})
+        for check in (check_deployment_kit.check_manifest_schema, check_deployment_kit.check_manifest_facts,
+                      check_deployment_kit.check_description):
+            try:
+                check(facts)
+            except (AssertionError, OSError, ValueError, KeyError) as problem:
+                raise AssertionError("the kit of %s: %s" % (installer, problem)) from None
+    return "each names its own file's SHA-256"
+
+
 def check_bad_requests(args, cert, key):
     refused_to = args.out / "refused.exe"
     cases = [
@@ -67,8 +85,9 @@ def check_bad_requests(args, cert, key):
         refused = sign(args, *options, signed=refused_to)
         assert refused.returncode != 0, "sign.sh %s succeeded" % options
         assert message in refused.stderr, "sign.sh %s: no %r in %r" % (options, message, refused.stderr)
-        assert not refused_to.exists() and not Path(str(refused_to) + ".partial").exists(), \
-            "sign.sh %s left a file" % options
+        left = [path for path in (refused_to, Path(str(refused_to) + ".partial"), *kit_paths(refused_to))
+                if path.exists()]
+        assert not left, "sign.sh %s left %s" % (options, left)
     overwrite = sign(args, "--cert", cert, "--key", key, signed=args.installer)
     assert overwrite.returncode != 0 and "the built installer stays unsigned" in overwrite.stderr, \
         "sign.sh signed the built installer in place: " + overwrite.stderr
@@ -80,6 +99,9 @@ def main():
     parser.add_argument("installer", type=Path)
     parser.add_argument("--pack", required=True, help="the pack the installer carries")
     parser.add_argument("--pack-file", required=True, help="the pack's file name: resource name.type")
+    parser.add_argument("--pack-key", required=True)
+    parser.add_argument("--pack-version", type=int, required=True)
+    parser.add_argument("--version", required=True, help="the project version, X.Y.Z")
     parser.add_argument("--out", type=Path, required=True, help="folder for the certificate and the signed copy")
     args = parser.parse_args()
 
@@ -89,7 +111,8 @@ def main():
     failed = 0
     try:
         cert, key = make_certificate(args.out)
-        for name, check in (("SignedCopyVerifies", check_signed_copy), ("BadRequestsRefused", check_bad_requests)):
+        for name, check in (("SignedCopyVerifies", check_signed_copy), ("KitsOfBothCopies", check_kits),
+                            ("BadRequestsRefused", check_bad_requests)):
             try:
                 print("ok      %s: %s" % (name, check(args, cert, key)))
             except AssertionError as problem:

@@ -12,15 +12,27 @@ boxes show with the sample language files, and checks of what a run left.
 
 import os
 import re
+import sys
 import time
+from pathlib import Path
 
 from . import registry as reg
 from .case import InstallerTestCase
 from .installation import PACK_MAGIC, STARTED_LOG
 
-# The installer's exit codes (src/deployment/exit_code.h), those of the Windows Installer.
-INSTALLED, NOT_ADMINISTRATOR, DECLINED, FAILED, NOT_INSTALLED, PACK_IN_USE, INSTALLER_DAMAGED = (
-    0, 740, 1602, 1603, 1605, 1618, 1620)
+sys.path.insert(0, str(Path(__file__).resolve().parents[3] / "scripts"))
+import exit_codes  # noqa: E402
+
+# The installer's exit codes, those of the Windows Installer, from the table
+# the program is compiled from (src/deployment/exit_codes.def).
+_CODES = exit_codes.by_name()
+INSTALLED = _CODES["Installed"]
+NOT_ADMINISTRATOR = _CODES["NotAdministrator"]
+DECLINED = _CODES["Declined"]
+FAILED = _CODES["Failed"]
+NOT_INSTALLED = _CODES["NotInstalled"]
+PACK_IN_USE = _CODES["PackInUse"]
+INSTALLER_DAMAGED = _CODES["InstallerDamaged"]
 
 # The desktop shell starts Nimbra after the installer has asked it to, not
 # before the installer ends: how long a test waits for the start to show.
