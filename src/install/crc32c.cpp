@@ -33,7 +33,9 @@ constexpr std::uint32_t XPowerModP(std::uint64_t exponent) {
   return result;
 }
 
-constexpr std::array<std::uint32_t, 256> kTable = [] {
+// Made at each call, not stored: it costs the installer's file a kilobyte
+// and takes microseconds beside the megabyte a call is given.
+std::array<std::uint32_t, 256> MakeTable() {
   std::array<std::uint32_t, 256> table{};
   for (std::uint32_t byte = 0; byte < 256; ++byte) {
     std::uint32_t crc = byte;
@@ -41,7 +43,7 @@ constexpr std::array<std::uint32_t, 256> kTable = [] {
     table[byte] = crc;
   }
   return table;
-}();
+}
 
 #ifdef NIMBRA_CRC32C_INSTRUCTION
 
@@ -79,7 +81,8 @@ inline Word Load(const std::byte* at) {
 }  // namespace
 
 std::uint32_t Crc32cByTable(std::uint32_t state, std::span<const std::byte> bytes) {
-  for (std::byte byte : bytes) state = kTable[(state ^ static_cast<std::uint32_t>(byte)) & 0xFF] ^ (state >> 8);
+  const std::array<std::uint32_t, 256> table = MakeTable();
+  for (std::byte byte : bytes) state = table[(state ^ static_cast<std::uint32_t>(byte)) & 0xFF] ^ (state >> 8);
   return state;
 }
 

@@ -66,7 +66,7 @@ bool TargetHeldAtTheReplace(platform::Folder& folder, std::string_view targetNam
 // conflict) needs no wait: the creation and the replace below decide about it.
 InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock, RandomGenerator& random,
                             std::span<const std::byte> bytes, std::string_view targetPath,
-                            const CarriedPackCheck& check) {
+                            const CarriedPackCheck& check, bool atRestartWhenHeld) {
   const std::size_t cut = targetPath.find_last_of('\\') + 1;  // 0 when there is no folder
   const std::string_view targetName = targetPath.substr(cut);
   platform::OpenedFolder opened = files.openFolder(targetPath.substr(0, cut));
@@ -74,7 +74,8 @@ InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock,
   platform::Folder& folder = *opened.folder;
 
   platform::OpenedFile probe = OpenExclusiveWithRetry(folder, clock, targetName, RetryWhen::HeldByAnother);
-  if (!probe.file && IsHeldByAnother(probe.error)) return Outcome(InstallResult::InUse, probe.error);
+  if (!probe.file && IsHeldByAnother(probe.error) && !atRestartWhenHeld)
+    return Outcome(InstallResult::InUse, probe.error);
   probe.file.reset();
 
   RemoveStaleTemporaries(folder, targetName, bytes);
@@ -96,10 +97,23 @@ InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock,
   // names data never written.
   if (!file.flush()) return Outcome(InstallResult::Failed, file.error());
 
+  // Tried even after a wait that found the target held: the other program
+  // may have let go since.
   std::uint32_t error = file.rename(targetName);
   if (error != 0) {
     const bool held = TargetHeldAtTheReplace(folder, targetName, error);
-    return Outcome(held ? InstallResult::InUse : InstallResult::Failed, error);
+    if (!held) return Outcome(InstallResult::Failed, error);
+    outcome.result = InstallResult::InUse;
+    outcome.error = error;
+    if (!atRestartWhenHeld) return outcome;
+    if (std::uint32_t refusal = file.replaceAtRestart(targetName)) {
+      outcome.restartRefusal = refusal;
+      return outcome;
+    }
+    outcome.result = InstallResult::ReplacedAtRestart;
+    outcome.pending = temporary.name;
+    guard.release();  // it is the new version now, until the restart
+    return outcome;
   }
   // As MOVEFILE_WRITE_THROUGH did: the new name on the disk before the run
   // goes on. The pack is in place whatever the flush says; the log tells.
@@ -112,19 +126,20 @@ InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock,
 
 InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
                                    RandomGenerator& random, std::string_view resourceName, std::string_view resourceType,
-                                   std::string_view targetPath, const CarriedPackCheck& check) {
+                                   std::string_view targetPath, const CarriedPackCheck& check,
+                                   bool atRestartWhenHeld) {
   InstallOutcome result = Outcome(InstallResult::Failed, win::kErrorResourceNameNotFound);
   // A missing resource must not turn into an empty target.
   if (std::optional<std::span<const std::byte>> bytes = platform.resources.find(resourceName, resourceType)) {
     // Without the build's record nothing tells a good pack from a damaged one.
     result = check.enabled && !check.expected
                  ? Outcome(InstallResult::Damaged)
-                 : InstallBytes(platform.files, platform.clock, random, *bytes, targetPath, check);
+                 : InstallBytes(platform.files, platform.clock, random, *bytes, targetPath, check, atRestartWhenHeld);
   }
   if (result == InstallResult::Damaged) {
     ShowBilingualError(platform.boxes, settings, EnglishText(kDamagedInstallerEnglish),
                        RussianText(kDamagedInstallerRussian));
-  } else if (result != InstallResult::Installed) {
+  } else if (result != InstallResult::Installed && result != InstallResult::ReplacedAtRestart) {
     ShowBilingualError(platform.boxes, settings, EnglishText("Can't install file ") + SystemText(targetPath),
                        RussianText("Не удается установить файл ") + SystemText(targetPath));
   }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "host/random.h"
@@ -18,6 +19,9 @@ namespace nimbra {
 enum class InstallResult {
   Installed,  // the target now holds the resource byte for byte
   InUse,      // another process kept the target open; it is unchanged
+  // Another process kept the target open; the checked new version waits
+  // beside it, and the system replaces the target with it at its next start.
+  ReplacedAtRestart,
   Damaged,    // the resource is not what the build recorded; the target is unchanged
   Failed,     // anything else (no such resource, no folder, full disk, ...); the target is unchanged
 };
@@ -32,6 +36,10 @@ struct InstallOutcome {
   // Installed only: the error of a failed flush after the replace (the
   // target is in place either way); nullopt when it was flushed.
   std::optional<std::uint32_t> flushFailure;
+  // ReplacedAtRestart: the name of the waiting version. InUse after a replace
+  // at the next restart was asked for: why the system refused it.
+  std::string pending;
+  std::optional<std::uint32_t> restartRefusal;
 
   bool operator==(InstallResult other) const { return result == other; }
 };
@@ -46,12 +54,16 @@ inline constexpr std::size_t kInstallWriteChunk = 1024 * 1024;
 // left holding part of this resource are removed first. The bytes are checked
 // against check.expected as they are written, and replace the target only
 // when they match it (and never when check is enabled without a record).
+// With atRestartWhenHeld, a target another process keeps open through the
+// wait does not end the install: the checked, flushed new version stays
+// beside it, registered to replace it at the next start of Windows.
 // On any failure one bilingual box is shown: the installer is damaged
 // (Damaged), else "Can't install file " + targetPath; the target is left as
 // it was and no temporary file remains.
 // Shows nothing on success. The outcome is for the caller's exit code and log only.
 InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
                                    RandomGenerator& random, std::string_view resourceName, std::string_view resourceType,
-                                   std::string_view targetPath, const CarriedPackCheck& check);
+                                   std::string_view targetPath, const CarriedPackCheck& check,
+                                   bool atRestartWhenHeld = false);
 
 }  // namespace nimbra

@@ -50,6 +50,14 @@ class File {
   virtual std::uint32_t rename(std::string_view /*name*/) { return win::kErrorNotSupported; }
   // deletes the file; its name goes once it is closed. False when refused.
   virtual bool discard() { return false; }
+  // registers, for the next start of Windows, the replace of the plain file
+  // `name` of that folder by this file (MoveFileEx with
+  // MOVEFILE_DELAY_UNTIL_REBOOT), both named by the final paths of this very
+  // file and folder in the \\?\ form, so that no link can turn them
+  // elsewhere; this file stays as it is until then. Refused on a share
+  // (ERROR_NOT_SUPPORTED), where the system cannot do it. A Win32 error code,
+  // 0 once registered.
+  virtual std::uint32_t replaceAtRestart(std::string_view /*name*/) { return win::kErrorNotSupported; }
 };
 
 struct OpenedFile {

@@ -22,11 +22,11 @@ void RecordTheStart(RunLog& log, std::string_view commandLine, const InstallerCo
 
 // Start-up, the update run and release, with every box of the run passing the gate.
 ExitCode RunAndRelease(platform::Platform& platform, const CommandLineWords& words,
-                       const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned) {
+                       const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned, bool quiet) {
   StartupState state;
   InitStartupSettings(platform, state, words);
   LanguageFiles languages;
-  ExitCode code = RunUpdate(platform, state, languages, configuration, log, earned);
+  ExitCode code = RunUpdate(platform, state, languages, configuration, log, earned, quiet);
   // The language tables go first, then the start-up settings: the reverse of their start.
   languages = LanguageFiles();
   ReleaseStartupSettings(state);
@@ -38,10 +38,10 @@ ExitCode RunAndRelease(platform::Platform& platform, const CommandLineWords& wor
 // abort with 3, which reads as something else: the code for any other failure
 // before the write, the write's own after it (a pack in place is a success).
 ExitCode RunAndReleaseCatching(platform::Platform& platform, const CommandLineWords& words,
-                               const InstallerConfiguration& configuration, RunLog& log) {
+                               const InstallerConfiguration& configuration, RunLog& log, bool quiet) {
   ExitCode earned = ExitCode::Failed;
   try {
-    return RunAndRelease(platform, words, configuration, log, earned);
+    return RunAndRelease(platform, words, configuration, log, earned, quiet);
   } catch (const std::exception& failure) {
     log.record(std::string("unexpected failure: ") + failure.what());
   } catch (...) {
@@ -68,7 +68,7 @@ ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine
   BoxGate gate(platform.boxes, log, options.quiet);
   platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
                            platform.system,   platform.clock, platform.resources};
-  const ExitCode code = RunAndReleaseCatching(gated, words, configuration, log);
+  const ExitCode code = RunAndReleaseCatching(gated, words, configuration, log, options.quiet);
   log.record("exit code " + std::to_string(static_cast<int>(code)));
   return code;
 }

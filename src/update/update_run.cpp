@@ -28,6 +28,7 @@ struct RunContext {
   RandomGenerator& random;
   const InstallerConfiguration& configuration;
   RunLog& log;
+  bool quiet;  // no box is shown: no one is there to ask
 };
 
 void NameTheProduct(Settings& settings, const InstallerConfiguration& configuration) {
@@ -183,15 +184,28 @@ CarriedPackCheck CarriedCheck(RunContext& run) {
   return check;
 }
 
+// A held pack that no one is there to be asked about: replaced at the next
+// restart, as deployment tools expect of an installer they run silently.
+std::string RestartRecord(const std::string& targetPath, const InstallOutcome& outcome) {
+  return "pack in use by another program (error " + std::to_string(outcome.error) +
+         "): its replacement by " + outcome.pending + " is registered for the next restart of Windows: " + targetPath;
+}
+
 ExitCode InstallPack(RunContext& run) {
   const PackResource resource = PackResourceOf(run.configuration.packFileName);
   const std::string targetPath = run.settings.installationFolder + run.configuration.packFileName;
   const CarriedPackCheck check = CarriedCheck(run);
-  const InstallOutcome outcome =
-      InstallResourceFile(run.platform, run.settings, run.random, resource.name, resource.type, targetPath, check);
+  const bool atRestart = run.quiet && run.settings.startArgument == "modest";
+  const InstallOutcome outcome = InstallResourceFile(run.platform, run.settings, run.random, resource.name,
+                                                     resource.type, targetPath, check, atRestart);
+  if (outcome.restartRefusal)
+    run.log.record("replacement at the next restart refused (error " + std::to_string(*outcome.restartRefusal) + ")");
   switch (outcome.result) {
     case InstallResult::Installed: run.log.record(WriteRecord(targetPath, outcome)); return ExitCode::Installed;
     case InstallResult::InUse: run.log.record(WriteRecord(targetPath, outcome)); return ExitCode::PackInUse;
+    case InstallResult::ReplacedAtRestart:
+      run.log.record(RestartRecord(targetPath, outcome));
+      return ExitCode::RestartRequired;
     case InstallResult::Damaged: run.log.record(DamageRecord(check, outcome)); return ExitCode::InstallerDamaged;
     case InstallResult::Failed: break;
   }
@@ -256,8 +270,8 @@ void Finish(RunContext& run, MessageCatalogue& catalogue, bool packWritten) {
 }  // namespace
 
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
-                   const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned) {
-  RunContext run{platform, state.settings, *state.registry, state.random, configuration, log};
+                   const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned, bool quiet) {
+  RunContext run{platform, state.settings, *state.registry, state.random, configuration, log, quiet};
   NameTheProduct(run.settings, configuration);
   if (!FindInstallation(run)) return ExitCode::Failed;
   if (!NimbraIsInstalled(run)) return ExitCode::NotInstalled;
@@ -274,8 +288,11 @@ ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFi
     FinishModestRun(run);
     return installed;
   }
-  RecordInstallation(run, installed == ExitCode::Installed);
-  Finish(run, catalogue, installed == ExitCode::Installed);
+  // A replacement at the restart is the update done, a restart pending: it
+  // is recorded as one.
+  const bool packWritten = installed == ExitCode::Installed || installed == ExitCode::RestartRequired;
+  RecordInstallation(run, packWritten);
+  Finish(run, catalogue, packWritten);
   return installed;
 }
 

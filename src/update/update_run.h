@@ -24,7 +24,9 @@ namespace nimbra {
 // ("dwix.cok version"), for the detection rules of deployment tools.
 // earned: the write's exit code once the write was tried, and left as it was
 // before; should anything after the write throw, the run has still earned it.
+// quiet: no box is shown; a modest quiet run whose pack another program holds
+// through the wait leaves the new pack to replace it at the next restart.
 ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFiles& languages,
-                   const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned);
+                   const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned, bool quiet = false);
 
 }  // namespace nimbra

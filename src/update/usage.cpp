@@ -28,6 +28,8 @@ constexpr std::string_view kEnglishUsage =
     "1618 - the pack is in use: retry later\r\n"
     "740 - administrator rights are needed\r\n"
     "1605 - Nimbra is not installed\r\n"
+    "1620 - the installer is damaged: download it again\r\n"
+    "3010 - quiet: the pack replaces the one in use at the next restart\r\n"
     "1603 - any other failure";
 
 constexpr std::string_view kRussianUsage =
@@ -46,6 +48,8 @@ constexpr std::string_view kRussianUsage =
     "1618 - пакет занят: повторите позже\r\n"
     "740 - нужны права администратора\r\n"
     "1605 - \"Нимбра\" не установлена\r\n"
+    "1620 - программа установки повреждена: загрузите её заново\r\n"
+    "3010 - quiet: пакет заменит занятый при следующем перезапуске\r\n"
     "1603 - любая другая ошибка";
 
 }  // namespace

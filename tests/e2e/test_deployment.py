@@ -4,12 +4,13 @@ detection value. (1602 cannot happen in a quiet run, which asks nothing: it is
 covered by the native tests and by the interactive runs.)"""
 
 import os
+import re
 import unittest
 
 from harness.case import RUSSIAN
 from harness.robot import NO, OK
 from harness.update_run import (FAILED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_ADMINISTRATOR, NOT_INSTALLED,
-                                PACK_IN_USE, UpdateRunTestCase)
+                                RESTART_REQUIRED, UpdateRunTestCase)
 
 # A quiet run that shows no box ends within seconds; a held pack adds the 17
 # attempts of 256 ms of the write's wait.
@@ -67,25 +68,62 @@ class QuietRun(UpdateRunTestCase):
             "error \"Nimbra update\": %s (quiet: not shown)" % NO_NIMBRA_ENGLISH.replace("\r\n", " | "),
             "exit code 1605"])
 
-    def test_pack_held_by_nimbra_ends_with_1618_after_the_wait_and_keeps_the_old_pack(self):
-        self.install.create(pack_version=5)
-        nimbra = self.start_nimbra(quit_delay_ms=60000)
+    def held_run(self):
+        """A quiet run while a Nimbra that never lets go holds the pack: it
+        leaves the new pack to replace the held one at the next restart."""
+        nimbra = self.start_nimbra(quit_delay_ms=600000)
         self.addCleanup(nimbra.process.kill)
         run = self.run_quietly("x", "quiet", self.log_argument())
-        self.assertEndedNormally(run, PACK_IN_USE)
+        self.assertEndedNormally(run, RESTART_REQUIRED)
         self.assertGreaterEqual(run.seconds, HELD_PACK_S)
         self.assertLess(run.seconds, HELD_PACK_S + QUICK_S)
         self.assertEqual(self.install.pack_version(), 5)
-        self.assertIsNone(self.pack_version_value())
+        self.assertEqual(self.pack_version_value(), 6)
+        self.assertIsNotNone(self.estimated_size())
+        waiting = self.waiting_packs()
+        self.assertEqual(len(waiting), 1, waiting)
+        self.assertTrue(waiting[0].read_bytes() == self.carried.path.read_bytes())
         pack = self.install.windows_path("dwix.cok")
         records = self.log_records()
+        registered = re.compile(r"^pack in use by another program \(error (5|32)\): its replacement by %s is registered "
+                                r"for the next restart of Windows: %s$" % (re.escape(waiting[0].name), re.escape(pack)))
+        self.assertEqual(len([record for record in records if registered.match(record)]), 1, records)
         for expected in ["Nimbra is running: asked it to quit",
                          "installed pack: cannot be opened (error 32)",
-                         "pack not written: %s (in use by another program, error 32)" % pack,
-                         "error \"Nimbra update\": Can't install file %s (quiet: not shown)" % pack,
+                         "\"dwix.cok version\" = 6",
                          "Nimbra not started: argument 2 is not \"runapp\"",
-                         "exit code 1618"]:
+                         "exit code 3010"]:
             self.assertIn(expected, records)
+        self.assertFalse(any("Can't install file" in record for record in records), records)
+        nimbra.process.kill()
+        nimbra.process.wait(10)
+        return waiting[0]
+
+    def waiting_packs(self):
+        return sorted(p for p in self.install.folder.iterdir() if p.name.startswith("dwix.cok.") and p.suffix == ".new")
+
+    def restart_windows(self):
+        completed = self.session.run("wineboot", ["-r"], timeout=180)
+        self.assertEqual(completed.returncode, 0, completed.stderr[-2000:])
+
+    def test_pack_held_for_ever_is_replaced_at_the_next_restart_with_3010(self):
+        self.install.create(pack_version=5)
+        self.held_run()
+        self.restart_windows()
+        self.assertPackInstalled()
+        self.assertEqual(self.waiting_packs(), [])
+
+    def test_a_later_free_run_before_the_restart_wins(self):
+        self.install.create(pack_version=5)
+        waiting = self.held_run()
+        run = self.run_quietly("x", "quiet")
+        self.assertEndedNormally(run, INSTALLED)
+        self.assertFalse(waiting.exists())
+        # Nimbra's own later update of the pack: the restart must not undo it.
+        self.install.write_pack(9)
+        self.restart_windows()
+        self.assertEqual(self.install.pack_version(), 9)
+        self.assertEqual(self.waiting_packs(), [])
 
     def test_without_administrator_rights_ends_with_740_and_writes_nothing(self):
         # Started as an administrator's programs start without elevation.
@@ -145,7 +183,7 @@ class Help(UpdateRunTestCase):
             self.assertEqual(box.buttons["ok"], ok_text)
             self.assertEqual(box.caption, title)
             self.assertTrue(box.text.startswith(first_words), box.text)
-            for code in ("0", "1602", "1603", "1605", "1618", "740"):
+            for code in ("0", "1602", "1603", "1605", "1618", "1620", "3010", "740"):
                 self.assertIn("\r\n%s - " % code, box.text)
             self.assertIsNone(self.registry.values(r"HKEY_CURRENT_USER\Software\Tarvel\Nimbra"))
 

@@ -166,7 +166,10 @@ class InstallationFolder(UpdateRunTestCase):
         self.install.create(pack_version=5)
         self.set_last_run_folder()
         carried = self.carried.path.read_bytes()
-        left = {"dwix.cok.abcdefgh.new": carried[:70000], "dwix.cok.zzzzzzzz.new": carried}
+        # Cut short mid-write, before the rename, and another installer's
+        # version left waiting for a restart: each is a pack's, so each goes.
+        left = {"dwix.cok.abcdefgh.new": carried[:70000], "dwix.cok.zzzzzzzz.new": carried,
+                "dwix.cok.pppppppp.new": b"dwix\x27" + b"another pack" * 1000}
         kept = {"dwix.cok.qqqqqqqq.new": b"someone else's", "dwix.cok.new": carried[:10], "notes.txt": b"mine"}
         for name, data in {**left, **kept}.items():
             self.install.path(name).write_bytes(data)

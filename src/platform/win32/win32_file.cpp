@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/win32/final_path.h"
 #include "platform/win32/folder_relative.h"
 #include "platform/win32/wide_text.h"
 
@@ -52,6 +53,28 @@ std::uint32_t Win32File::rename(std::string_view name) {
 }
 
 bool Win32File::discard() { return folder_ && MarkForDeletion(handle_.get()); }
+
+std::uint32_t Win32File::replaceAtRestart(std::string_view name) {
+  if (!folder_ || name.empty() || name.find_first_of("\\/:") != std::string_view::npos) return ERROR_NOT_SUPPORTED;
+  // Both names come from the handles, never from a path someone could re-point
+  // before the restart; the \\?\ form keeps the system from reading them
+  // as anything but these names. A share's final path begins "\\": the
+  // system performs no replace there at its start.
+  const std::optional<std::string> folder = FinalPath(folder_);
+  const std::optional<std::string> self = FinalPath(handle_.get());
+  if (!folder || !self || folder->size() < 3 || (*folder)[1] != ':') return ERROR_NOT_SUPPORTED;
+  std::string folderPath = *folder;
+  if (folderPath.back() != '\\') folderPath += '\\';
+  // The file must still be one of that folder's, as it was created; the
+  // system names both alike.
+  if (self->size() <= folderPath.size() || self->compare(0, folderPath.size(), folderPath) != 0 ||
+      self->find('\\', folderPath.size()) != std::string::npos)
+    return ERROR_CANT_ACCESS_FILE;
+  const std::string source = "\\\\?\\" + *self;
+  const std::string target = "\\\\?\\" + folderPath + std::string(name);
+  if (::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) return 0;
+  return ::GetLastError();
+}
 
 std::nullopt_t Win32File::failed() {
   error_ = ::GetLastError();

@@ -23,6 +23,7 @@ class Win32File final : public platform::File {
   std::uint32_t error() const override { return error_; }
   std::uint32_t rename(std::string_view name) override;
   bool discard() override;
+  std::uint32_t replaceAtRestart(std::string_view name) override;
 
  private:
   std::nullopt_t failed();

@@ -32,6 +32,7 @@ DECLINED = _CODES["Declined"]
 FAILED = _CODES["Failed"]
 NOT_INSTALLED = _CODES["NotInstalled"]
 PACK_IN_USE = _CODES["PackInUse"]
+RESTART_REQUIRED = _CODES["RestartRequired"]
 INSTALLER_DAMAGED = _CODES["InstallerDamaged"]
 
 # The desktop shell starts Nimbra after the installer has asked it to, not

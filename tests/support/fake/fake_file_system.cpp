@@ -109,6 +109,13 @@ class FakeFile : public platform::File {
     return win::kErrorSuccess;
   }
 
+  std::uint32_t replaceAtRestart(std::string_view name) override {
+    if (folder_.empty() || folder_.starts_with("\\\\")) return win::kErrorNotSupported;
+    if (auto fault = fs_.faults_.take(Call::RestartReplace)) return *fault;
+    fs_.pendingAtRestart_.push_back({record_.key, folder_ + "\\" + std::string(name)});
+    return win::kErrorSuccess;
+  }
+
   bool discard() override {
     if (folder_.empty() || fs_.faults_.take(Call::FileDelete)) return false;
     if (fs_.nodes_.at(record_.key).attributes & win::kAttributeReadOnly) return false;
@@ -250,6 +257,21 @@ void FakeFileSystem::remove(std::string_view path) {
 void FakeFileSystem::holdOpen(std::string_view path, std::uint64_t untilMs) { nodes_.at(key(path)).heldUntil = untilMs; }
 
 void FakeFileSystem::releaseHold(std::string_view path) { nodes_.at(key(path)).heldUntil = 0; }
+
+void FakeFileSystem::restart() {
+  for (auto& entry : nodes_) entry.second.heldUntil = 0;
+  for (const auto& [source, target] : pendingAtRestart_) {
+    auto found = nodes_.find(source);
+    if (found == nodes_.end() || found->second.folder) continue;  // gone meanwhile: nothing to replace
+    Node moved = std::move(found->second);
+    remove(source);
+    remove(target);
+    Node& node = ensure(target, false);
+    node.content = std::move(moved.content);
+    node.sizeOnly = moved.sizeOnly;
+  }
+  pendingAtRestart_.clear();
+}
 
 void FakeFileSystem::failOpens(std::string_view path, std::uint32_t error) { nodes_.at(key(path)).openError = error; }
 

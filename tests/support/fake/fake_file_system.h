@@ -40,6 +40,11 @@ class FakeFileSystem : public platform::FileSystem {
   // Another process holds the file open with no sharing until the clock reaches untilMs.
   void holdOpen(std::string_view path, std::uint64_t untilMs = kForever);
   void releaseHold(std::string_view path);
+  // Windows starts again: every replace registered for it is performed, in
+  // order, where its file is still there; the holds of other programs are gone.
+  void restart();
+  // (source key, target path) of each replace registered for the next start.
+  const std::vector<std::pair<std::string, std::string>>& pendingAtRestart() const { return pendingAtRestart_; }
   // Every open of the file fails with this error (ERROR_ACCESS_DENIED, say), as
   // a file whose rights keep this program out.
   void failOpens(std::string_view path, std::uint32_t error);
@@ -99,6 +104,7 @@ class FakeFileSystem : public platform::FileSystem {
   FakeClock& clock_;
   std::map<std::string, Node> nodes_;
   std::vector<OpenRecord*> open_;
+  std::vector<std::pair<std::string, std::string>> pendingAtRestart_;
   std::vector<std::string> log_;
 };
 

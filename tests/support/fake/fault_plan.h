@@ -17,6 +17,7 @@ enum class Call {
   FileWrite,
   FileFlush,
   FileReplace,
+  RestartReplace,
   FileDelete,
   FolderOpen,
   FullPath,

@@ -352,12 +352,14 @@ TEST_F(ResourceInstallerTest, StaleTemporariesOfThisPackAreRemovedOthersStay) {
   const std::string partial = "C:\\Nimbra\\dwix.cok.abcdefgh.new";   // a run cut short mid-write
   const std::string whole = "C:\\Nimbra\\dwix.cok.zzzzzzzz.new";     // one cut short before the rename
   const std::string foreign = "C:\\Nimbra\\dwix.cok.qqqqqqqq.new";   // someone else's bytes
-  const std::string longer = "C:\\Nimbra\\dwix.cok.llllllll.new";    // the pack and more
+  const std::string other = "C:\\Nimbra\\dwix.cok.llllllll.new";     // another pack, e.g. waiting for a restart
+  const std::string start = "C:\\Nimbra\\dwix.cok.ssssssss.new";     // the first bytes only
   const std::string otherName = "C:\\Nimbra\\dwix.cok.MNOPQRST.new";  // not one of our names
   world.files.addFile(partial, kNewPack.substr(0, 6));
   world.files.addFile(whole, kNewPack);
-  world.files.addFile(foreign, "dwix\x26 other");
-  world.files.addFile(longer, kNewPack + "x");
+  world.files.addFile(foreign, "Dwix\x26 other");
+  world.files.addFile(other, kOldPack + "and more");
+  world.files.addFile(start, kNewPack.substr(0, 2));
   world.files.addFile(otherName, kNewPack.substr(0, 3));
   world.files.addFolder("C:\\Nimbra\\dwix.cok.ffffffff.new");
   world.files.addFile("C:\\Nimbra\\dwix.cok.kkkkkkkk.new", "", win::kAttributeReparsePoint);  // a link
@@ -365,9 +367,8 @@ TEST_F(ResourceInstallerTest, StaleTemporariesOfThisPackAreRemovedOthersStay) {
   world.files.holdOpen("C:\\Nimbra\\dwix.cok.hhhhhhhh.new");
 
   EXPECT_EQ(install(), InstallResult::Installed);
-  EXPECT_FALSE(world.files.exists(partial));
-  EXPECT_FALSE(world.files.exists(whole));
-  for (const std::string& kept : {foreign, longer, otherName, std::string("C:\\Nimbra\\dwix.cok.ffffffff.new"),
+  for (const std::string& gone : {partial, whole, other, start}) EXPECT_FALSE(world.files.exists(gone)) << gone;
+  for (const std::string& kept : {foreign, otherName, std::string("C:\\Nimbra\\dwix.cok.ffffffff.new"),
                                   std::string("C:\\Nimbra\\dwix.cok.kkkkkkkk.new"),
                                   std::string("C:\\Nimbra\\dwix.cok.hhhhhhhh.new")})
     EXPECT_TRUE(world.files.exists(kept)) << kept;

@@ -68,6 +68,7 @@ TEST_F(InstallerMain, HelpShowsOnlyTheUsageBoxAndTouchesNoRegistryKey) {
 TEST_F(InstallerMain, QuietEndsEveryFailureWithItsCodeAndNoBox) {
   world.files.addFile("C:\\Program Files\\Nimbra\\dwix.cok", "dwix\x25");
   world.files.holdOpen("C:\\Program Files\\Nimbra\\dwix.cok");
+  world.faults.failNext(fake::Call::RestartReplace, win::kErrorAccessDenied);
   EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest runapp QUIET"), ExitCode::PackInUse);
   world.system.administrator = false;
   EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest quiet"), ExitCode::NotAdministrator);
@@ -101,19 +102,63 @@ TEST_F(InstallerMain, TheLogTellsASuccessfulRunStepByStep) {
             6u);
 }
 
+// A held pack whose replace at the restart the system refuses (a share, say).
 TEST_F(InstallerMain, TheLogOfAFailedWriteHasItsErrorTheUnshownBoxAndNoPackVersion) {
   world.files.addFile("C:\\Program Files\\Nimbra\\dwix.cok", "dwix\x25");
   world.files.holdOpen("C:\\Program Files\\Nimbra\\dwix.cok");
+  world.faults.failNext(fake::Call::RestartReplace, win::kErrorNotSupported);
   EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest quiet log=C:\\pack.log"), ExitCode::PackInUse);
   const std::string log = world.files.contents("C:\\pack.log").value_or("");
   for (const char* line :
-       {" installed pack: cannot be opened (error 32)\r\n",
+       {" installed pack: cannot be opened (error 32)\r\n", " replacement at the next restart refused (error 50)\r\n",
         " pack not written: C:\\Program Files\\Nimbra\\dwix.cok (in use by another program, error 32)\r\n",
         " error \"Nimbra update\": Can't install file C:\\Program Files\\Nimbra\\dwix.cok (quiet: not shown)\r\n",
         " Nimbra not started: argument 2 is not \"runapp\"\r\n", "+01:00 exit code 1618\r\n"})
     EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
   EXPECT_EQ(log.find("dwix.cok version"), std::string::npos);
   EXPECT_TRUE(world.boxes.shown.empty());
+}
+
+// A fleet's update of a pack held for ever: done at the next restart of
+// Windows, unless a later run before it does the update itself.
+TEST_F(InstallerMain, AQuietModestRunOfAHeldPackReplacesItAtTheRestartAndALaterRunWins) {
+  const std::string pack = "C:\\Program Files\\Nimbra\\dwix.cok";
+  const std::string carried = std::string("dwix\x26") + "content";
+  world.files.addFile(pack, "dwix\x25");
+  world.files.holdOpen(pack);
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest quiet log=C:\\pack.log"),
+            ExitCode::RestartRequired);
+  EXPECT_EQ(world.files.contents(pack), "dwix\x25");
+  ASSERT_EQ(world.files.pendingAtRestart().size(), 1u);
+  const std::string pending = world.files.pendingAtRestart()[0].first;
+  EXPECT_EQ(world.files.contents(pending), carried);
+  EXPECT_EQ(world.files.pendingAtRestart()[0].second, pack);
+  const char* uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbra";
+  EXPECT_EQ(world.registry.dword(RegistryRoot::LocalMachine, uninstall, "dwix.cok version"), 6u);
+  EXPECT_TRUE(world.registry.dword(RegistryRoot::LocalMachine, uninstall, "EstimatedSize"));
+  const std::string log = world.files.contents("C:\\pack.log").value_or("");
+  EXPECT_NE(log.find(" pack in use by another program (error 32): its replacement by dwix.cok."), std::string::npos)
+      << log;
+  EXPECT_NE(log.find(".new is registered for the next restart of Windows: " + pack + "\r\n"), std::string::npos);
+  EXPECT_NE(log.find("+01:00 exit code 3010\r\n"), std::string::npos);
+  EXPECT_EQ(log.find("Can't install file"), std::string::npos);
+  EXPECT_TRUE(world.boxes.shown.empty());
+  EXPECT_EQ(world.files.openFiles(), 0);
+
+  // Without "quiet" someone may be there to close Nimbra: retry later, as before.
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest"), ExitCode::PackInUse);
+  EXPECT_EQ(world.files.pendingAtRestart().size(), 1u);
+
+  // Before the restart Nimbra lets go, and an installer of another pack runs:
+  // it removes the waiting version, and the restart finds nothing to replace.
+  world.files.releaseHold(pack);
+  const std::string newer = std::string("dwix\x27") + "a newer one";
+  fake::CarryPack(world.resources, "DWIX", "COK", newer);
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest quiet"), ExitCode::Installed);
+  EXPECT_FALSE(world.files.exists(pending));
+  world.files.restart();
+  EXPECT_EQ(world.files.contents(pack), newer);
+  EXPECT_EQ(world.files.listTree("C:\\Program Files\\Nimbra").size(), 4u);  // language, english.lng, nimbra.exe, the pack
 }
 
 TEST_F(InstallerMain, TheLogOfADamagedInstallerHasBothChecksAndTheExitCode) {

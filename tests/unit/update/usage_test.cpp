@@ -19,7 +19,7 @@ TEST(Usage, EnglishIsOneInformationBoxWithTheWordsAndEveryExitCode) {
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_TRUE(box.text.starts_with("Installs the sound pack dwix.cok (crickets 6) into Nimbra's folder."));
   for (const char* word : {"modest", "runapp", "quiet", "log=PATH", ".log or .txt", "--help", "\r\n0 - ",
-                           "\r\n1602 - ", "\r\n1603 - ", "\r\n1605 - ", "\r\n1618 - ", "\r\n740 - "})
+                           "\r\n1602 - ", "\r\n1603 - ", "\r\n1605 - ", "\r\n1618 - ", "\r\n1620 - ", "\r\n3010 - ", "\r\n740 - "})
     EXPECT_NE(box.text.find(word), std::string::npos) << word;
 }
 
