@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "platform/path_form.h"
 #include "text/ascii_case.h"
 
 #include "deployment/log_line.h"
@@ -36,7 +37,7 @@ bool IsLogFileName(std::string_view path) {
 
 RunLog::RunLog(platform::Platform& platform, std::string_view path)
     : clock_(&platform.clock), system_(&platform.system) {
-  if (!IsLogFileName(path)) return;
+  if (!IsLogFileName(path) || !platform::IsDriveOrShareFilePath(path)) return;
   std::unique_ptr<platform::File> file = platform.files.openForAppend(path);
   if (file && HoldsNothingButThisLog(*file)) file_ = std::move(file);
 }

@@ -3,10 +3,12 @@
 // and the run is the same: a log never changes what the installer does.
 //
 // The installer runs elevated and the path comes from the command line, so a
-// log can only ever be a log: its name ends in ".log" or ".txt", and a file
-// that is there already and not empty is appended to only when it begins as
-// this log's lines begin. Anything else (a script, a settings file) is left
-// as it is, and the run goes on without a log.
+// log can only ever be a log: a file of a drive or share folder
+// (platform::IsDriveOrShareFilePath: no pipe, device, stream or relative
+// path), its name ending in ".log" or ".txt", and a file that is there
+// already and not empty is appended to only when it begins as this log's
+// lines begin. Anything else (a script, a settings file) is left as it is,
+// and the run goes on without a log.
 #pragma once
 
 #include <memory>
@@ -24,7 +26,8 @@ class RunLog {
   // A log that records nothing.
   RunLog() = default;
   // Appends to the file at path (see FileSystem::openForAppend); records
-  // nothing when it cannot be opened or may not be written (above).
+  // nothing when it cannot be opened or may not be written (above). A path
+  // of another form is refused before anything opens it.
   RunLog(platform::Platform& platform, std::string_view path);
 
   bool enabled() const { return file_ != nullptr; }

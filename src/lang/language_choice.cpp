@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/path_form.h"
 #include "text/ascii_case.h"
 
 namespace nimbra {
@@ -10,7 +11,7 @@ namespace nimbra {
 bool IsLanguageFileName(std::string_view name) {
   // "*.lng" also lists names like "x.lngold" whose 8.3 short name ends in .LNG;
   // those are not language files.
-  return name.find('!') == std::string_view::npos && name.size() >= 4 &&
+  return platform::IsSingleName(name) && name.find('!') == std::string_view::npos && name.size() >= 4 &&
          EqualIgnoringAsciiCase(name.substr(name.size() - 4), ".lng");
 }
 

@@ -13,7 +13,9 @@ namespace nimbra {
 inline constexpr std::string_view kEnglishFileName = "english.lng";
 inline constexpr std::string_view kRussianFileName = "russian.lng";
 
-// A listed name that is a language file: ends in ".lng" (A-Z folded) and has no "!".
+// A listed name that is a language file: a single name (platform::IsSingleName)
+// that ends in ".lng" (A-Z folded) and has no "!". Its path is the language
+// folder joined to it, so a name that leads elsewhere is never one.
 bool IsLanguageFileName(std::string_view name);
 
 // The mandatory file that is missing: "russian.lng" under the Cyrillic UI

@@ -25,9 +25,9 @@ class QuietRun(UpdateRunTestCase):
         super().setUp()
         self.set_last_run_folder()
 
-    def run_quietly(self, *arguments):
+    def run_quietly(self, *arguments, cwd=None):
         # A box would be dismissed by the robot after its time-out: any box fails the test.
-        run = self.run_installer("modest", *arguments, answers=[NO, NO, NO], timeout_ms=30000)
+        run = self.run_installer("modest", *arguments, answers=[NO, NO, NO], timeout_ms=30000, cwd=cwd)
         self.assertNoBoxes(run)
         if os.environ.get("NIMBRA_E2E_FIGURES"):
             print("\n  %s: exit code %s after %.2f s" % (" ".join(arguments), run.exit_code, run.seconds))
@@ -151,8 +151,13 @@ class QuietRun(UpdateRunTestCase):
         for name in ("settings.txt", "x.cmd"):
             run = self.run_quietly("x", "quiet", "log=%s\\%s" % (windows_folder, name), '"&calc&"')
             self.assertEndedNormally(run, INSTALLED)
+        # Nor is a pipe opened, or a path relative to the current folder.
+        for path in (r"\\.\pipe\nimbra.log", "relative.log"):
+            run = self.run_quietly("x", "quiet", "log=" + path, cwd=windows_folder)
+            self.assertEndedNormally(run, INSTALLED)
         self.assertEqual((folder / "settings.txt").read_bytes(), b"[keep]\r\n")
         self.assertFalse((folder / "x.cmd").exists())
+        self.assertFalse((folder / "relative.log").exists())
         self.assertPackInstalled()
 
     def test_every_other_failure_ends_with_1603(self):

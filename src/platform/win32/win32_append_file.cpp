@@ -13,9 +13,14 @@ namespace {
 
 UniqueFile Open(const std::string& path, DWORD access, DWORD creation) {
   // The reparse flag opens a link itself instead of what it points to; the
-  // link is then refused by its attributes.
+  // link is then refused by its attributes. Should the path still reach a
+  // named pipe, its server may learn who opened it but never act as the
+  // installer (identification, not impersonation); the pipe is then refused
+  // by its file type.
   return UniqueFile(::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | SECURITY_SQOS_PRESENT |
+                                      SECURITY_IDENTIFICATION,
+                                  nullptr));
 }
 
 // The path as Windows resolves it without looking at the disk, then with its

@@ -52,7 +52,7 @@ std::string LongPath(const std::string& path) {
 
 // A single name of this folder, in UTF-16; empty when it is none.
 std::wstring NameInFolder(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/:") != std::string_view::npos) return {};
+  if (!platform::IsSingleName(name)) return {};
   return AnsiToWide(name);
 }
 

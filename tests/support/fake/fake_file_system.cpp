@@ -148,7 +148,7 @@ class FakeFolder : public platform::Folder {
 
   platform::OpenedFile openFile(std::string_view name, platform::FileAccess access, std::uint32_t shareMode,
                                 platform::FileCreation creation) override {
-    if (name.empty() || name.find_first_of("\\/:") != std::string_view::npos) return {nullptr, win::kErrorInvalidName};
+    if (!platform::IsSingleName(name)) return {nullptr, win::kErrorInvalidName};
     const std::string path = path_ + "\\" + std::string(name);
     auto it = fs_.nodes_.find(fs_.key(path));
     if (it != fs_.nodes_.end() && (it->second.folder || (it->second.attributes & win::kAttributeReparsePoint)))
@@ -164,13 +164,13 @@ class FakeFolder : public platform::Folder {
     for (const std::string& child : fs_.nodes_.at(key_).children) {
       if (out.size() == most) break;
       const FakeFileSystem::Node& node = fs_.nodes_.at(child);
-      out.push_back({lastComponent(node.path), node.attributes, node.folder ? 0 : fs_.sizeOf(node)});
+      out.push_back({FakeFileSystem::listedName(node), node.attributes, node.folder ? 0 : fs_.sizeOf(node)});
     }
     return out;
   }
 
   std::unique_ptr<platform::Folder> openFolder(std::string_view name) override {
-    if (name.empty() || name.find_first_of("\\/:") != std::string_view::npos) return nullptr;
+    if (!platform::IsSingleName(name)) return nullptr;
     return fs_.openFolder(path_ + "\\" + std::string(name)).folder;
   }
 
@@ -189,7 +189,23 @@ std::string FakeFileSystem::key(std::string_view path) const {
     out.push_back(ToLowerAscii(c));
   }
   while (!out.empty() && out.back() == '\\') out.pop_back();
-  return out;
+  // "." and ".." resolved, as Windows resolves them in every path it opens;
+  // the root (the drive, or \\server\share) is never left.
+  const std::size_t root =
+      std::min(out.starts_with('\\') ? out.find('\\', out.find('\\', 1) + 1) : out.find('\\'), out.size());
+  std::string resolved = out.substr(0, root);
+  for (std::size_t at = root; at < out.size();) {
+    const std::size_t end = std::min(out.find('\\', at + 1), out.size());
+    const std::string_view part = std::string_view(out).substr(at + 1, end - at - 1);
+    if (part == "..") {
+      const std::size_t cut = resolved.find_last_of('\\');
+      if (cut != std::string::npos && cut >= root) resolved.erase(cut);
+    } else if (part != ".") {
+      resolved.append(out, at, end - at);
+    }
+    at = end;
+  }
+  return resolved;
 }
 
 std::string FakeFileSystem::parentKey(const std::string& key) {
@@ -240,6 +256,8 @@ void FakeFileSystem::addFolderLink(std::string_view path, std::string_view targe
 void FakeFileSystem::setAttributes(std::string_view path, std::uint32_t attributes) {
   nodes_.at(key(path)).attributes = attributes;
 }
+
+void FakeFileSystem::listAs(std::string_view path, std::string_view name) { nodes_.at(key(path)).listedAs = name; }
 
 void FakeFileSystem::remove(std::string_view path) {
   std::string k = key(path);
@@ -295,6 +313,10 @@ std::vector<std::string> FakeFileSystem::listTree(std::string_view folder) const
     if (node.linkTarget.empty()) pending.insert(pending.end(), node.children.begin(), node.children.end());
   }
   return out;
+}
+
+std::string FakeFileSystem::listedName(const Node& node) {
+  return node.listedAs ? *node.listedAs : lastComponent(node.path);
 }
 
 std::uint64_t FakeFileSystem::sizeOf(const Node& node) const {
@@ -403,7 +425,7 @@ std::vector<platform::DirectoryEntry> FakeFileSystem::listDirectory(std::string_
   }
   for (const std::string& child : listed->children) {
     const Node& node = nodes_.at(child);
-    std::string name = lastComponent(node.path);
+    std::string name = listedName(node);
     if (matches(mask, name)) out.push_back({name, node.attributes, node.folder ? 0 : sizeOf(node)});
   }
   return out;

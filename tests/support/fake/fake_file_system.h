@@ -36,6 +36,9 @@ class FakeFileSystem : public platform::FileSystem {
   // A folder link (junction) that lists the target folder's entries.
   void addFolderLink(std::string_view path, std::string_view target);
   void setAttributes(std::string_view path, std::uint32_t attributes);
+  // Listings show the entry at path as `name`, as a listing in the ANSI code
+  // page shows a Unicode name by its best fit ("..\\x.lng", say).
+  void listAs(std::string_view path, std::string_view name);
   void remove(std::string_view path);
   // Another process holds the file open with no sharing until the clock reaches untilMs.
   void holdOpen(std::string_view path, std::uint64_t untilMs = kForever);
@@ -83,6 +86,7 @@ class FakeFileSystem : public platform::FileSystem {
     std::string content;
     std::optional<std::uint64_t> sizeOnly;
     std::string linkTarget;              // key of the linked folder
+    std::optional<std::string> listedAs;  // the name listings show, when not the path's own
     std::vector<std::string> children;  // keys, in creation order
     std::uint64_t heldUntil = 0;
     std::uint32_t openError = 0;
@@ -99,6 +103,7 @@ class FakeFileSystem : public platform::FileSystem {
   Node& ensure(std::string_view path, bool folder);
   bool inUse(const std::string& key) const;
   std::uint64_t sizeOf(const Node& node) const;
+  static std::string listedName(const Node& node);
 
   FaultPlan& faults_;
   FakeClock& clock_;

@@ -5,6 +5,7 @@
 
 #include "deployment/log_line.h"
 #include "fake/fake_world.h"
+#include "platform/path_form.h"
 
 namespace nimbra {
 namespace {
@@ -53,6 +54,19 @@ TEST(IsLogFileName, EndsInLogOrTxtInAnyCase) {
     EXPECT_FALSE(IsLogFileName(name)) << name;
 }
 
+TEST(IsDriveOrShareFilePath, IsAFileOfADriveOrShareFolderAndNoPipeDeviceOrStream) {
+  for (const char* path : {"C:\\Logs\\pack.log", "c:/logs/pack.log", "\\\\server\\share\\pack.log",
+                           "\\\\server\\pipes\\pack.log", "C:\\Logs\\console.log", "C:\\Logs\\com10.log",
+                           "C:\\Logs\\nul-x.log", "C:\\Logs\\..\\pack.log"})
+    EXPECT_TRUE(platform::IsDriveOrShareFilePath(path)) << path;
+  for (const char* path : {"\\\\.\\pipe\\x.log", "//./pipe/x.log", "\\\\?\\C:\\x.log", "\\??\\C:\\x.log",
+                           "\\\\localhost\\pipe\\x.log", "\\\\server\\PIPE\\x.log", "\\\\*\\MailSlot\\x.log",
+                           "x.log", "Logs\\x.log", "C:x.log", "\\Logs\\x.log", "C:\\Logs\\nul.log",
+                           "C:\\Logs\\COM1.txt", "C:\\Logs\\con .log", "C:\\Logs\\lpt\xB9.log",
+                           "C:\\Logs\\conout$.log", "C:\\Logs\\pack.txt:x.log", "C:\\Logs\\", "C:\\Logs\\.."})
+    EXPECT_FALSE(platform::IsDriveOrShareFilePath(path)) << path;
+}
+
 TEST_F(RunLogOnFakes, AppendsUtf8LinesWithTheInjectedTime) {
   world.files.addFile("C:\\Logs\\pack.log", "2026-12-07T09:00:00.000+01:00 exit code 0\r\n");
   RunLog log(platform, "C:\\Logs\\pack.log");
@@ -95,6 +109,21 @@ TEST_F(RunLogOnFakes, OnlyALogIsWrittenAndAnythingElseIsLeftByteForByte) {
   RunLog empty(platform, "C:\\Logs\\empty.txt");
   EXPECT_TRUE(empty.enabled());
   EXPECT_EQ(world.files.openFiles(), 1);
+}
+
+// Opening a pipe lets its server, any program, see who opened it; a relative
+// path is relative to whatever the current folder is. Neither is opened.
+TEST_F(RunLogOnFakes, APathThatIsNoFileOfADriveOrShareFolderIsNeverOpened) {
+  world.files.currentDirectory = "C:\\Logs";
+  for (const char* path : {"\\\\.\\pipe\\x.log", "\\\\localhost\\pipe\\x.log", "x.log", "C:\\Logs\\nul.log"}) {
+    RunLog log(platform, path);
+    EXPECT_FALSE(log.enabled()) << path;
+  }
+  EXPECT_TRUE(world.files.log().empty());
+  EXPECT_FALSE(world.files.exists("C:\\Logs\\x.log"));
+  world.files.addFolder("\\\\server\\share\\logs");
+  RunLog share(platform, "\\\\server\\share\\logs\\x.log");
+  EXPECT_TRUE(share.enabled());
 }
 
 }  // namespace

@@ -20,6 +20,10 @@ TEST(LanguageFileName, EndsInLngWithoutExclamationMark) {
   EXPECT_FALSE(IsLanguageFileName("english.lngx"));
   EXPECT_FALSE(IsLanguageFileName("."));
   EXPECT_FALSE(IsLanguageFileName(".."));
+  // Names that a listing in the ANSI code page may give for Unicode ones: joined
+  // to the language folder, they would lead out of it.
+  for (const char* elsewhere : {"..\\english.lng", "sub\\x.lng", "../x.lng", "\\x.lng", "C:x.lng", "x.txt:a.lng"})
+    EXPECT_FALSE(IsLanguageFileName(elsewhere)) << elsewhere;
 }
 
 TEST(LanguageList, RussianAndEnglishAreFoundByTheLoweredName) {

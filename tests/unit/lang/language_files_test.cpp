@@ -152,6 +152,23 @@ TEST_F(LanguageFilesTest, NamesNotEndingInLngAreNoLanguageFiles) {
   EXPECT_EQ(languages.entries().size(), 1u);
 }
 
+// The listing's names are names: one that would lead out of the language
+// folder when joined to it is no language file, and nothing there is read.
+TEST_F(LanguageFilesTest, ListedNamesThatLeadElsewhereAreNeverRead) {
+  addLanguageFile("english.lng", HeaderFile({}));
+  world.files.addFile(std::string(kFolder) + "planted.lng", HeaderFile(German()));
+  const char* const shown[] = {"..\\planted.lng", ".\\..\\planted.lng", "C:planted.lng"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = "unicode" + std::to_string(i) + ".lng";
+    addLanguageFile(name, "broken");
+    world.files.listAs(path(name), shown[i]);
+  }
+  ASSERT_TRUE(load());
+  ASSERT_EQ(languages.entries().size(), 1u);
+  EXPECT_TRUE(world.boxes.shown.empty());
+  for (const std::string& open : world.files.log()) EXPECT_EQ(open.find("planted"), std::string::npos) << open;
+}
+
 TEST_F(LanguageFilesTest, HiddenAndSystemFilesAreLanguageFilesToo) {
   world.files.addFile(path("english.lng"), HeaderFile({}), win::kAttributeHidden | win::kAttributeSystem);
   EXPECT_TRUE(load());

@@ -96,6 +96,11 @@ TEST(FakeFileSystem, ListingFollowsWildcardsAndCreationOrder) {
   ASSERT_EQ(all.size(), 5u);
   EXPECT_EQ(all[0].name, ".");
   EXPECT_EQ(all[1].name, "..");
+  // A name shown as its best fit in the ANSI code page; paths resolve ".." as Windows does.
+  world.files.listAs("C:\\N\\language\\readme.txt", "..\\x.lng");
+  EXPECT_EQ(world.files.listDirectory("C:\\N\\language\\*.lng").back().name, "..\\x.lng");
+  EXPECT_EQ(world.files.contents("C:\\N\\language\\..\\language\\.\\russian.lng"), "r");
+  EXPECT_EQ(world.files.contents("\\\\S\\share\\..\\..\\x"), world.files.contents("\\\\S\\share\\x"));
 }
 
 TEST(FakeRegistry, A32BitProgramSeesWow6432NodeUnlessItAsksForThe64BitView) {

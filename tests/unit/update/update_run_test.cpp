@@ -256,7 +256,8 @@ TEST_F(UpdateRun, AFolderThatIsNoDriveOrSharePathIsNoInstallation) {
   EXPECT_FALSE(world.files.exists("C:\\Users\\me\\Downloads\\Nimbra\\dwix.cok"));
 
   for (const char* folder : {"\\\\?\\GLOBALROOT\\RPC Control\\", "\\\\.\\C:\\Nimbra\\", "\\??\\C:\\Nimbra\\",
-                             "//?/C:/Nimbra/", "Downloads\\Nimbra\\"}) {
+                             "//?/C:/Nimbra/", "Downloads\\Nimbra\\", "\\\\localhost\\pipe\\Nimbra\\",
+                             "\\\\server\\MailSlot\\Nimbra\\"}) {
     world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "TheLastRunFolder", folder);
     EXPECT_EQ(Run(), ExitCode::NotInstalled) << folder;
   }
