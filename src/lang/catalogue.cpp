@@ -14,8 +14,10 @@ CatalogueText MessageCatalogue::lookup(std::string_view key, EntryExtent extent)
   int count = static_cast<int>(languages_.entries().size());
   int selected = languages_.selectedIndex();
   if (selected < 0 || selected >= count) return {};
-  EntryRead read = ReadEntry(files_, LanguageFilePath(settings_, languages_, selected), key, extent);
-  if (read.failed) {
+  const LanguageText& selectedText = TextOfLanguageFile(files_, settings_, languages_, selected);
+  EntryRead read = ReadEntry(selectedText.bytes, selectedText.failed, key, extent);
+  // A file cut at its bound is no language file, whatever its start holds.
+  if (read.failed || selectedText.failed) {
     // What could not be read is not known to be absent, so the default file is not asked.
     ReportLanguageFileError(boxes_, settings_, languages_.entries()[selected].fileName);
     return {std::move(read.text), selected};
@@ -25,8 +27,9 @@ CatalogueText MessageCatalogue::lookup(std::string_view key, EntryExtent extent)
   int fallback = languages_.defaultIndex(settings_.cyrillicUi);
   // Scanning the selected file a second time could not find more.
   if (fallback < 0 || fallback >= count || fallback == selected) return {};
-  read = ReadEntry(files_, LanguageFilePath(settings_, languages_, fallback), key, extent);
-  if (read.failed) ReportLanguageFileError(boxes_, settings_, languages_.entries()[fallback].fileName);
+  const LanguageText& fallbackText = TextOfLanguageFile(files_, settings_, languages_, fallback);
+  read = ReadEntry(fallbackText.bytes, fallbackText.failed, key, extent);
+  if (read.failed || fallbackText.failed) ReportLanguageFileError(boxes_, settings_, languages_.entries()[fallback].fileName);
   if (read.text.empty()) return {};
   return {std::move(read.text), fallback};
 }

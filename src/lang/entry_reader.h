@@ -1,6 +1,6 @@
-// Reads one entry of a language file straight from the file: no index and no
-// cache, so every call opens the file (other readers allowed, writers
-// refused) and scans it from its first line.
+// Reads one entry of a language file: from the file itself (opened for each
+// call, other readers allowed, writers refused), or from the file's text as
+// read once before. Either way the text is scanned from its first line.
 #pragma once
 
 #include <cstddef>
@@ -30,5 +30,9 @@ struct EntryRead {
 // The entry of the first key line for key in the file at path.
 EntryRead ReadEntry(platform::FileSystem& files, std::string_view path, std::string_view key, EntryExtent extent,
                     std::size_t blockSize = LineReader::kBlockSize);
+// The same in text, a file's bytes as read; readFailed: the read that should
+// have given the bytes after text failed (the entry is then read as from a
+// file whose read fails there).
+EntryRead ReadEntry(std::string_view text, bool readFailed, std::string_view key, EntryExtent extent);
 
 }  // namespace nimbra

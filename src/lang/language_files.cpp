@@ -1,7 +1,9 @@
 #include "lang/language_files.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/product_key.h"
 #include "lang/catalogue.h"
@@ -9,6 +11,7 @@
 #include "lang/language_choice.h"
 #include "lang/language_format.h"
 #include "lang/presentation.h"
+#include "platform/codes.h"
 #include "text/ascii_case.h"
 
 namespace nimbra {
@@ -70,7 +73,8 @@ int LanguageFiles::add(std::string fileName) {
   std::string lowered = ToLowerAscii(fileName);
   if (lowered == kRussianFileName) russian_ = index;
   else if (lowered == kEnglishFileName) english_ = index;
-  entries_.push_back({std::move(fileName), {}, 0});
+  LanguageEntry& entry = entries_.emplace_back();
+  entry.fileName = std::move(fileName);
   return index;
 }
 
@@ -86,6 +90,33 @@ std::uint32_t LanguageFiles::codePageOf(int index) const {
 
 std::string LanguageFilePath(const Settings& settings, const LanguageFiles& languages, int index) {
   return settings.installationFolder + "language\\" + languages.entries().at(static_cast<std::size_t>(index)).fileName;
+}
+
+const LanguageText& TextOfLanguageFile(platform::FileSystem& files, const Settings& settings,
+                                       LanguageFiles& languages, int index) {
+  LanguageEntry& entry = languages.entry(index);
+  if (entry.text) return *entry.text;
+  std::size_t held = 0;
+  for (const LanguageEntry& other : languages.entries())
+    if (other.text) held += other.text->bytes.size();
+  LanguageText& text = entry.text.emplace();
+  const std::size_t limit = std::min(kLanguageFileByteLimit, kLanguageTextByteBudget - std::min(held, kLanguageTextByteBudget));
+  auto opened = files.openFile(LanguageFilePath(settings, languages, index), platform::FileAccess::Read,
+                               win::kShareRead, platform::FileCreation::OpenExisting);
+  text.failed = !opened.file || !opened.file->isPlainDiskFile();
+  std::vector<std::byte> block(64 * 1024);
+  while (!text.failed) {
+    std::optional<std::size_t> got = opened.file->read(block);
+    if (!got) text.failed = true;
+    if (!got || *got == 0) break;
+    if (text.bytes.size() + *got > limit) {
+      text.failed = true;  // ran past the bound: no language file is that long
+      text.bytes.append(reinterpret_cast<const char*>(block.data()), limit - text.bytes.size());
+      break;
+    }
+    text.bytes.append(reinterpret_cast<const char*>(block.data()), *got);
+  }
+  return text;
 }
 
 bool SelectLanguageFile(platform::Platform& platform, Settings& settings, LanguageFiles& languages, int index) {
@@ -119,8 +150,10 @@ bool LoadLanguageFiles(platform::Platform& platform, Settings& settings, SharedR
                        LanguageFiles& languages) {
   // Every attribute is listed: a hidden or system file is as good, and a
   // folder named like a language file fails later as an unreadable file.
-  for (const auto& listed : platform.files.listDirectory(settings.installationFolder + "language\\*.lng"))
+  for (const auto& listed : platform.files.listDirectory(settings.installationFolder + "language\\*.lng")) {
+    if (languages.entries().size() == kLanguageFileLimit) break;
     if (IsLanguageFileName(listed.name)) languages.add(listed.name);
+  }
 
   if (auto missing = MissingMandatoryFile(languages, settings.cyrillicUi)) {
     ReportMissingFile(platform.boxes, settings, *missing);

@@ -4,7 +4,9 @@
 // it to the catalogue; tests create fresh ones.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,11 +16,25 @@
 
 namespace nimbra {
 
+// A language file read whole, once: every lookup reads this text.
+struct LanguageText {
+  std::string bytes;
+  bool failed = false;  // it could not be opened or read, is no plain disk file, or ran past the bounds
+};
+
+// Bounds on what a language file may cost: far beyond any real one, so that
+// a file that never ends (a device, a pipe) or a folder of thousands of them
+// costs seconds and megabytes, not the run.
+inline constexpr std::size_t kLanguageFileByteLimit = 1024 * 1024;
+inline constexpr std::size_t kLanguageTextByteBudget = 16 * 1024 * 1024;  // all texts held together
+inline constexpr std::size_t kLanguageFileLimit = 1000;                   // files examined
+
 struct LanguageEntry {
   std::string fileName;      // as listed, without folder, case kept
   std::string languageName;  // "langname"
   std::int32_t languageVersion = 0;  // "langver"
   std::int32_t characterSet = 255;   // "langcharset", read when the file is selected
+  std::optional<LanguageText> text;  // once read
 };
 
 class LanguageFiles {
@@ -64,6 +80,13 @@ class LanguageFiles {
 
 // The path of entry index: installation folder + "language\" + file name.
 std::string LanguageFilePath(const Settings& settings, const LanguageFiles& languages, int index);
+
+// The text of entry index, read on first use through one handle, at most
+// kLanguageFileByteLimit bytes of it and only while the texts held stay
+// within kLanguageTextByteBudget; past either, or when it is no plain disk
+// file, it counts as a file that cannot be read.
+const LanguageText& TextOfLanguageFile(platform::FileSystem& files, const Settings& settings,
+                                       LanguageFiles& languages, int index);
 
 // Lists, validates and selects the language files of settings.installationFolder
 // into a fresh languages. True when a file is selected and the files are

@@ -40,6 +40,10 @@ class File {
   // The Win32 error of the last read, write or flush that failed (0 while
   // none has), e.g. ERROR_DISK_FULL when a write found no room at all.
   virtual std::uint32_t error() const = 0;
+  // Whether the handle is a plain file on a disk (GetFileType FILE_TYPE_DISK,
+  // neither a folder nor a reparse point): not a device, a pipe or a console,
+  // whose reads may never end.
+  virtual bool isPlainDiskFile() const { return true; }
 
   // Only for a file opened through a Folder, and done through this handle, so
   // that no name is looked up again (elsewhere they fail: ERROR_NOT_SUPPORTED,

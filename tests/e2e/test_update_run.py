@@ -1,6 +1,7 @@
 """The whole update run of the real installer, interactive and modest, in a
 prepared installation with the sample English language files."""
 
+import os
 import shutil
 import time
 import unittest
@@ -8,8 +9,8 @@ import unittest
 from harness.installation import PACK_NAME, STARTED_LOG, pack_bytes
 from harness import wine
 from harness import registry as reg
-from harness.robot import NO, YES
-from harness.update_run import (DECLINED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, UpdateRunTestCase)
+from harness.robot import NO, OK, YES
+from harness.update_run import (DECLINED, FAILED, INSTALLED, NO_NIMBRA_ENGLISH, NOT_INSTALLED, UpdateRunTestCase)
 
 ENVIRONMENT_KEY = reg.HKCU + r"\Environment"
 DEBUG_KEY = reg.HKCU + r"\Software\Wine\Debug"
@@ -277,6 +278,24 @@ class UntrustedInputs(UpdateRunTestCase):
         self.assertEqual(len(run.boxes), 2)
         self.assertLess(seconds, 30)
         self.assertPackInstalled()
+
+    def test_a_language_file_that_never_ends_ends_the_run_at_once_with_a_clear_error(self):
+        # A link to an endless device, listed as a language file and chosen by "LangFile".
+        os.symlink("/dev/zero", self.install.path("language/zero.lng"))
+        self.set_lang_file("zero.lng")
+        for arguments, answers in ((("modest", "quiet"), []), ((), [OK] * 8)):
+            started = time.monotonic()
+            run = self.run_installer(*arguments, answers=answers, timeout_ms=60000)
+            seconds = time.monotonic() - started
+            print("[figure] language file linked to /dev/zero, %s: %.1f s" % (" ".join(arguments) or "interactive",
+                                                                              seconds))
+            self.assertEndedNormally(run, FAILED)
+            self.assertLess(seconds, 30)
+            self.assertNothingWritten(installed_version=5)
+            if arguments:
+                self.assertNoBoxes(run)
+            else:
+                self.assertEqual(run.boxes[-1].text_bytes, b"zero.lng file contains errors.\r\nPlease reinstall the program.")
 
 
 if __name__ == "__main__":

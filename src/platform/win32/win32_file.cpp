@@ -47,6 +47,12 @@ bool Win32File::flush() {
   return false;
 }
 
+bool Win32File::isPlainDiskFile() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return ::GetFileType(handle_.get()) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle_.get(), &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
 std::uint32_t Win32File::rename(std::string_view name) {
   if (!folder_) return ERROR_NOT_SUPPORTED;
   return RenameInFolder(handle_.get(), folder_, AnsiToWide(name));

@@ -21,6 +21,7 @@ class Win32File final : public platform::File {
   std::optional<std::size_t> write(std::span<const std::byte> data) override;
   bool flush() override;
   std::uint32_t error() const override { return error_; }
+  bool isPlainDiskFile() const override;
   std::uint32_t rename(std::string_view name) override;
   bool discard() override;
   std::uint32_t replaceAtRestart(std::string_view name) override;

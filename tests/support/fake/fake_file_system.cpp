@@ -51,6 +51,10 @@ class FakeFile : public platform::File {
     if (auto fault = fs_.faults_.take(Call::FileRead)) return failed(*fault);
     if (!record_.reads) return failed(win::kErrorAccessDenied);
     auto& node = fs_.nodes_.at(record_.key);
+    if (node.device) {
+      std::memset(buffer.data(), 0, buffer.size());
+      return buffer.size();
+    }
     std::uint64_t size = fs_.sizeOf(node);
     if (position_ >= size) return 0;
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - position_));
@@ -87,6 +91,7 @@ class FakeFile : public platform::File {
   }
 
   std::uint32_t error() const override { return error_; }
+  bool isPlainDiskFile() const override { return !fs_.nodes_.at(record_.key).device; }
 
   std::uint32_t rename(std::string_view name) override {
     if (folder_.empty()) return win::kErrorNotSupported;
@@ -275,6 +280,8 @@ void FakeFileSystem::remove(std::string_view path) {
 void FakeFileSystem::holdOpen(std::string_view path, std::uint64_t untilMs) { nodes_.at(key(path)).heldUntil = untilMs; }
 
 void FakeFileSystem::releaseHold(std::string_view path) { nodes_.at(key(path)).heldUntil = 0; }
+
+void FakeFileSystem::makeEndlessDevice(std::string_view path) { nodes_.at(key(path)).device = true; }
 
 void FakeFileSystem::restart() {
   for (auto& entry : nodes_) entry.second.heldUntil = 0;

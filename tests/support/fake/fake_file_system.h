@@ -43,6 +43,8 @@ class FakeFileSystem : public platform::FileSystem {
   // Another process holds the file open with no sharing until the clock reaches untilMs.
   void holdOpen(std::string_view path, std::uint64_t untilMs = kForever);
   void releaseHold(std::string_view path);
+  // The file becomes a device that is read for ever (zeros) and is no plain disk file.
+  void makeEndlessDevice(std::string_view path);
   // Windows starts again: every replace registered for it is performed, in
   // order, where its file is still there; the holds of other programs are gone.
   void restart();
@@ -85,6 +87,7 @@ class FakeFileSystem : public platform::FileSystem {
     std::uint32_t attributes = 0;
     std::string content;
     std::optional<std::uint64_t> sizeOnly;
+    bool device = false;  // reads never end (an endless device or a pipe)
     std::string linkTarget;              // key of the linked folder
     std::optional<std::string> listedAs;  // the name listings show, when not the path's own
     std::vector<std::string> children;  // keys, in creation order

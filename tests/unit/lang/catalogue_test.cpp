@@ -91,15 +91,44 @@ TEST_F(CatalogueTest, AKeyAbsentFromBothFilesIsTheEmptyTextWithoutMessage) {
   EXPECT_EQ(catalogue.GetMessageText("nosuchkey"), "");
   EXPECT_EQ(catalogue.FormatMessageLines("nosuchkey", {"a"}), "");
   EXPECT_TRUE(world.boxes.shown.empty());
-  EXPECT_EQ(opensOf("german.lng"), 2);
-  EXPECT_EQ(opensOf("english.lng"), 2);
+  EXPECT_EQ(opensOf("german.lng"), 1);
+  EXPECT_EQ(opensOf("english.lng"), 1);
 }
 
-TEST_F(CatalogueTest, EveryLookupOpensTheFileAnewAndClosesIt) {
-  for (int i = 0; i < 3; ++i) catalogue.GetMessageText("installask");
-  EXPECT_EQ(opensOf("german.lng"), 3);
+// Read once, through one handle: a file changed or swapped later changes no
+// lookup, and none costs a second read.
+TEST_F(CatalogueTest, EachFileIsReadOnceAndClosedAndItsTextServesEveryLookup) {
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(catalogue.GetMessageText("installask"), "%2 nach %1 installieren?");
+  addLanguageFile("german.lng", Lines({"[installask]", "swapped", ""}));
+  EXPECT_EQ(catalogue.GetMessageText("installask"), "%2 nach %1 installieren?");
+  EXPECT_EQ(opensOf("german.lng"), 1);
   EXPECT_EQ(opensOf("english.lng"), 0);
   EXPECT_EQ(world.files.openFiles(), 0);
+}
+
+// A file that never ends (a device, a pipe, a link to one) or that is longer
+// than any language file ends its read at once or at the bound, as a file
+// that cannot be read: one box per lookup, and no fallback.
+TEST_F(CatalogueTest, AFileThatNeverEndsOrRunsPastTheBoundCannotBeRead) {
+  world.files.makeEndlessDevice(std::string(kLanguageFolder) + "german.lng");
+  EXPECT_EQ(catalogue.GetMessageText("onlydefault"), "");
+  EXPECT_EQ(catalogue.GetMessageText("installask"), "");
+  EXPECT_EQ(world.boxes.shown.size(), 2u);
+
+  std::string longer = Lines({"[installask]", "long", ""});
+  longer.resize(kLanguageFileByteLimit + 1, '.');
+  addLanguageFile("longer.lng", longer);
+  languages.setSelected(languages.add("longer.lng"));
+  EXPECT_EQ(catalogue.GetMessageText("installask"), "long");  // what was read before the bound
+  ASSERT_EQ(world.boxes.shown.size(), 3u);
+  EXPECT_EQ(world.boxes.shown[2].text, "Can't handle the language support file longer.lng");
+  EXPECT_EQ(languages.entries()[2].text->bytes.size(), kLanguageFileByteLimit);
+
+  longer.resize(kLanguageFileByteLimit);
+  addLanguageFile("bound.lng", longer);
+  languages.setSelected(languages.add("bound.lng"));
+  EXPECT_EQ(catalogue.GetMessageText("installask"), "long");
+  EXPECT_EQ(world.boxes.shown.size(), 3u);
 }
 
 TEST_F(CatalogueTest, TheDefaultFileIsRussianUnderTheCyrillicUi) {
@@ -131,9 +160,9 @@ TEST_F(CatalogueTest, ASelectedFileThatCannotBeOpenedGivesOneBoxAndNoFallback) {
   EXPECT_EQ(box.caption, "Nimbra update");
   EXPECT_EQ(box.style, 0x200010u);
   EXPECT_EQ(opensOf("english.lng"), 0);
-  // The next lookup is on its own again.
-  EXPECT_EQ(catalogue.GetMessageText("onlydefault"), "default one");
-  EXPECT_EQ(world.boxes.shown.size(), 1u);
+  // The file was read once: each later lookup tells of it again.
+  EXPECT_EQ(catalogue.GetMessageText("onlydefault"), "");
+  EXPECT_EQ(world.boxes.shown.size(), 2u);
 }
 
 TEST_F(CatalogueTest, AReadErrorInTheSelectedFileKeepsTheLinesGathered) {

@@ -337,8 +337,16 @@ TEST_F(LanguageFilesTest, AStoredChoiceOfTheSelectedFileSelectsNothingAgain) {
   addLanguageFile("english.lng", HeaderFile({}));
   storeChoice("english.lng");
   ASSERT_TRUE(load());
-  // Seven lookups to examine the file and four for each of its two selections.
-  EXPECT_EQ(opensOf("english.lng"), 11);
+  // Seven lookups to examine the file and four for each of its two selections: one read.
+  EXPECT_EQ(opensOf("english.lng"), 1);
+}
+
+TEST_F(LanguageFilesTest, AtMostAThousandLanguageFilesAreExamined) {
+  addLanguageFile("english.lng", HeaderFile({}));
+  for (int i = 0; i < 1005; ++i) addLanguageFile("extra" + std::to_string(i) + ".lng", HeaderFile({}));
+  ASSERT_TRUE(load());
+  EXPECT_EQ(languages.entries().size(), kLanguageFileLimit);
+  EXPECT_EQ(world.files.openFiles(), 0);
 }
 
 TEST_F(LanguageFilesTest, AStoredChoiceThatIsNoStringIsIgnored) {
