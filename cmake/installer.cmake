@@ -168,12 +168,16 @@ function(nimbra_add_installer target)
   # Every installer comes with its deployment kit, written beside it from the
   # file itself and the exit code table: written again whenever either or the
   # scripts that write it change.
-  set(kit_writer ${PROJECT_SOURCE_DIR}/scripts/deployment_kit.py)
-  add_custom_command(TARGET ${target} POST_BUILD
-                     COMMAND ${Python3_EXECUTABLE} ${kit_writer} $<TARGET_FILE:${target}> VERBATIM)
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${kit_writer}
-               ${PROJECT_SOURCE_DIR}/scripts/exit_codes.py ${PROJECT_SOURCE_DIR}/scripts/pe_image.py
-               ${PROJECT_SOURCE_DIR}/src/deployment/exit_codes.def)
+  # (Not for the benchmark's builds: the twin's and the unchecked one are
+  # never handed to anyone.)
+  if(NOT ARG_UNCHECKED AND NOT NIMBRA_TWIN)
+    set(kit_writer ${PROJECT_SOURCE_DIR}/scripts/deployment_kit.py)
+    add_custom_command(TARGET ${target} POST_BUILD
+                       COMMAND ${Python3_EXECUTABLE} ${kit_writer} $<TARGET_FILE:${target}> VERBATIM)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${kit_writer}
+                 ${PROJECT_SOURCE_DIR}/scripts/exit_codes.py ${PROJECT_SOURCE_DIR}/scripts/pe_image.py
+                 ${PROJECT_SOURCE_DIR}/src/deployment/exit_codes.def)
+  endif()
 
   if(NOT ARG_UNCHECKED)
     nimbra_add_installer_checks(${target} ${ARG_TESTS})
