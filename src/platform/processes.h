@@ -17,17 +17,32 @@ using WindowId = std::uintptr_t;  // an HWND as a number; never 0
 // the one that failed.
 enum class DesktopShellStep {
   None,          // every step succeeded: the shell started the program
-  LoadCom,       // ole32 or oleaut32 of the system directory, with the functions used
+  LoadCom,       // ole32, oleaut32 or user32 of the system directory, with the functions used
   InitializeCom,  // CoInitializeEx
+  Security,      // CoInitializeSecurity: see ShellExecuteThroughDesktop
   ShellWindows,  // CoCreateInstance(CLSID_ShellWindows)
   FindDesktop,   // IShellWindows::FindWindowSW(SWC_DESKTOP): no desktop shell
+  ShellRights,   // the caller's check refused the shell's process by its elevation
   Browser,       // IServiceProvider::QueryService(SID_STopLevelBrowser)
   View,          // IShellBrowser::QueryActiveShellView
   Background,    // IShellView::GetItemObject(SVGIO_BACKGROUND)
   Application,   // IShellFolderViewDual::get_Application, as IShellDispatch2
-  Execute,       // IShellDispatch2::ShellExecute
+  Execute,       // IShellDispatch2::ShellExecute, which said anything but S_OK
   NoAnswer,      // the steps above did not end within kDesktopShellAnswerMs
+  NoThread,      // no thread to bound them with could be made: none was taken
 };
+
+// The elevation of the desktop shell's process, read from its token once the
+// shell is found and before it is asked anything more.
+enum class ShellElevation {
+  NotElevated,
+  Elevated,
+  Unknown,  // the process or its token could not be opened or asked
+};
+
+// Whether a desktop shell of that elevation may start the program: the
+// caller decides, the platform only reads the elevation.
+using DesktopShellCheck = bool (*)(ShellElevation);
 
 // How long a start through the desktop shell, another process, may take
 // before the installer gives up on it: a shell that hangs must not hold an
@@ -36,7 +51,9 @@ inline constexpr std::uint32_t kDesktopShellAnswerMs = 30000;
 
 struct DesktopShellResult {
   DesktopShellStep failedStep = DesktopShellStep::None;
-  std::int32_t result = 0;  // the HRESULT of the failed step (0 for LoadCom)
+  // The HRESULT of the failed step: 0 for LoadCom and for a ShellRights
+  // refusal of an elevation that was read; that of the read for an Unknown one.
+  std::int32_t result = 0;
   bool started() const { return failedStep == DesktopShellStep::None; }
 };
 
@@ -71,10 +88,12 @@ class Processes {
                                      int showCommand) = 0;
   // The same request made by the desktop shell, the process that owns the
   // desktop window (Explorer): the program starts with the shell's rights,
-  // not the caller's. directory must be a full path.
+  // not the caller's. directory must be a full path. mayStart is asked with
+  // the elevation of the shell's process once it is found; on false the shell
+  // is asked nothing more (ShellRights). Started only when the shell said so.
   virtual DesktopShellResult shellExecuteAsDesktop(std::string_view verb, std::string_view file,
                                                    std::string_view parameters, std::string_view directory,
-                                                   int showCommand) = 0;
+                                                   int showCommand, DesktopShellCheck mayStart) = 0;
   // CreateProcessA(application, commandLine, inheriting only the write end of
   // an anonymous pipe as standard output, creationFlags, an environment of
   // the system's folders alone (SystemRoot, windir, PATH; none of ours),

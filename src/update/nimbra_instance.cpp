@@ -8,6 +8,23 @@
 
 namespace nimbra {
 
+namespace {
+
+// Why the desktop shell did not start Nimbra, where the step's number alone
+// would not say; null for the other steps.
+const char* DesktopShellReason(const NimbraStart& start) {
+  using Step = platform::DesktopShellStep;
+  if (start.failedStep == Step::ShellRights && start.code == 0)
+    return "Nimbra not started: the desktop shell runs elevated, and Nimbra would have its administrator rights: ";
+  if (start.failedStep == Step::ShellRights)
+    return "Nimbra not started: whether the desktop shell runs elevated could not be read: ";
+  if (start.failedStep == Step::NoThread)
+    return "Nimbra not started: no thread could be made to bound the desktop shell's answer: ";
+  return nullptr;
+}
+
+}  // namespace
+
 bool NimbraIsRunning(platform::Processes& processes) {
   // 64 bytes of the paging file; only whether the name is taken matters.
   return processes.probeNamedMapping(kNimbraMappingName, 64).lastError == win::kErrorAlreadyExists;
@@ -15,6 +32,10 @@ bool NimbraIsRunning(platform::Processes& processes) {
 
 void AskNimbraToQuit(platform::Processes& processes) {
   if (auto window = processes.findWindow(kNimbraWindowClass)) processes.postMessage(*window, win::kWmQuit, 0, 0);
+}
+
+bool DesktopShellMayStart(platform::ShellElevation elevation) {
+  return elevation == platform::ShellElevation::NotElevated;
 }
 
 NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings) {
@@ -30,7 +51,8 @@ NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings) 
     return start;
   }
   const platform::DesktopShellResult desktop =
-      platform.processes.shellExecuteAsDesktop("open", start.program, "", *folder, win::kSwShowNormal);
+      platform.processes.shellExecuteAsDesktop("open", start.program, "", *folder, win::kSwShowNormal,
+                                               DesktopShellMayStart);
   if (!desktop.started()) {
     start.outcome = NimbraStartOutcome::NoDesktopShell;
     start.failedStep = desktop.failedStep;
@@ -48,9 +70,11 @@ std::string DescribeNimbraStart(const NimbraStart& start) {
       "Nimbra not started: the shell refused ",
       "Nimbra not started: no desktop shell could start it without administrator rights: ",
   };
-  std::string line = kOutcomes[static_cast<int>(start.outcome)] + start.program;
+  const char* reason = start.outcome == NimbraStartOutcome::NoDesktopShell ? DesktopShellReason(start) : nullptr;
+  std::string line = std::string(reason ? reason : kOutcomes[static_cast<int>(start.outcome)]) + start.program;
   if (start.outcome == NimbraStartOutcome::DirectStartFailed) line += " (" + std::to_string(start.code) + ")";
-  // The step as DesktopShellStep counts them (1 loading COM ... 9 ShellExecute, 10 no answer), with its HRESULT.
+  // The step as DesktopShellStep counts them (1 loading COM ... 11 ShellExecute, 12 no answer, 13 no
+  // thread), with its HRESULT.
   if (start.outcome == NimbraStartOutcome::NoDesktopShell)
     line += " (step " + std::to_string(static_cast<int>(start.failedStep)) + ", 0x" +
             UpperHex(static_cast<std::uint32_t>(start.code), 8) + ")";

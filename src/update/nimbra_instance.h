@@ -42,12 +42,18 @@ struct NimbraStart {
   }
 };
 
+// Whether the desktop shell may start Nimbra: only when its process is known
+// not to be elevated. Nimbra gets the shell's rights, and it reads files in its
+// folder that any program of the desktop user may change.
+bool DesktopShellMayStart(platform::ShellElevation elevation);
+
 // Opens installation folder + product key + ".exe" with the verb "open", no
 // parameters, the folder as its directory and SW_SHOWNORMAL; the folder made
 // a full path first, since neither the shell's current directory nor ours is
 // the one a relative folder was meant against. An elevated installer never
-// starts Nimbra with its own token: it asks the desktop shell, and when no
-// desktop shell can do it, Nimbra is not started.
+// starts Nimbra with its own token: it asks the desktop shell, one that
+// DesktopShellMayStart accepts, and when no such shell can do it, Nimbra is
+// not started.
 NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings);
 
 // One line for the log: how Nimbra was started, or why not.

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/codes.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_system_info.h"
 #include "process_facts.h"
 
@@ -155,6 +157,34 @@ int writeToHandle(char** argv) {
 // --write-parent <file>: the executable name of the process that started this one.
 int writeParent(char** argv) { return writeResult(argv[2], tools::parentProcessName()); }
 
+// The elevation the desktop shell's check was asked about, as a letter:
+// N(ot elevated), E(levated), U(nknown), - (not asked).
+char askedAbout = '-';
+bool Note(platform::ShellElevation elevation) {
+  askedAbout = "NEU"[static_cast<int>(elevation)];
+  return true;
+}
+bool AnyShell(platform::ShellElevation elevation) { return Note(elevation); }
+bool UnelevatedShellOnly(platform::ShellElevation elevation) {
+  return Note(elevation) && elevation == platform::ShellElevation::NotElevated;
+}
+
+// --desktop-shell any|unelevated <program> <folder>: asks the desktop shell to
+// start the program, the check taking any shell or unelevated ones only, and
+// prints "<failed step> <its HRESULT in hex> <elevation asked about>". Wine
+// under emulation crashes at its end a process that asked the shell twice, so
+// each request after a suite's first is made in a process of its own.
+int askDesktopShell(char** argv) {
+  const platform::DesktopShellCheck check = std::string_view(argv[2]) == "any" ? AnyShell : UnelevatedShellOnly;
+  const platform::DesktopShellResult result =
+      Win32Processes().shellExecuteAsDesktop("open", argv[3], "", argv[4], win::kSwShowNormal, check);
+  char line[64];
+  const int length = ::wsprintfA(line, "%d %08lx %c", static_cast<int>(result.failedStep),
+                                 static_cast<unsigned long>(result.result), askedAbout);
+  DWORD written = 0;
+  return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written, nullptr) ? 0 : 2;
+}
+
 }  // namespace
 
 std::optional<int> runChildRole(int argc, char** argv) {
@@ -171,6 +201,7 @@ std::optional<int> runChildRole(int argc, char** argv) {
   if (role == "--print-environment" && argc == 2) return printEnvironment();
   if (role == "--write-to-handle" && argc == 4) return writeToHandle(argv);
   if (role == "--write-parent" && argc == 3) return writeParent(argv);
+  if (role == "--desktop-shell" && argc == 5) return askDesktopShell(argv);
   return std::nullopt;
 }
 

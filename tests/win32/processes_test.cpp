@@ -7,6 +7,7 @@
 
 #include "platform/codes.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/process_elevation.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_system_info.h"
 #include "test_support.h"
@@ -196,16 +197,58 @@ TEST_F(ProcessesTest, ShellOpenStartsTheProgramInTheGivenDirectory) {
   EXPECT_EQ(testing::readWholeFile(report), folder_.substr(0, folder_.size() - 1));
 }
 
-// Every Wine process is elevated, so this is the route the installer takes:
-// the program's parent is the desktop process, not the caller.
+// The elevation the desktop shell's check was asked about.
+platform::ShellElevation askedAbout = platform::ShellElevation::Unknown;
+bool AnyShell(platform::ShellElevation elevation) {
+  askedAbout = elevation;
+  return true;
+}
+
+// Every Wine process is elevated, so this is the route the installer takes;
+// Wine's desktop shell is elevated too, which the installer's check refuses.
+// This check takes any shell, to show the route itself: the program's parent
+// is the desktop process, not the caller.
 TEST_F(ProcessesTest, DesktopShellStartsTheProgramAsItsOwnChildInTheGivenDirectory) {
   const std::string parent = folder_ + "parent.txt";
   const auto started = processes_.shellExecuteAsDesktop(
       "open", testing::ownExecutablePath(), "--write-parent " + testing::inQuotes(parent), folder_,
-      win::kSwShowNormal);
+      win::kSwShowNormal, AnyShell);
   ASSERT_TRUE(started.started()) << static_cast<int>(started.failedStep) << " 0x" << std::hex << started.result;
+  EXPECT_EQ(askedAbout, platform::ShellElevation::Elevated);
   ASSERT_TRUE(testing::waitForFile(parent, 20000));
   EXPECT_EQ(testing::readWholeFile(parent), "explorer.exe");
+}
+
+// Asks the desktop shell from a child process (the role --desktop-shell):
+// "<failed step> <its HRESULT> <elevation asked about>".
+std::string askDesktopShellApart(const std::string& check, const std::string& program, const std::string& folder) {
+  const std::string self = testing::ownExecutablePath();
+  return Win32Processes()
+      .runHiddenCapturingOutput(self,
+                                testing::inQuotes(self) + " --desktop-shell " + check + " " +
+                                    testing::inQuotes(program) + " " + testing::inQuotes(folder),
+                                0, "", 60000)
+      .output;
+}
+
+// The elevation is read from the process that owns the shell's desktop (Wine's
+// is elevated), and a refused shell is asked nothing more (step 6, ShellRights).
+TEST_F(ProcessesTest, ADesktopShellTheCheckRefusesIsAskedNothingMore) {
+  EXPECT_EQ(askDesktopShellApart("unelevated", testing::ownExecutablePath(), folder_), "6 00000000 E");
+}
+
+// Wine's shell says S_FALSE (1) when it cannot start the program: no start (step 11, Execute).
+TEST_F(ProcessesTest, ADesktopShellThatCannotStartTheProgramSaysSo) {
+  EXPECT_EQ(askDesktopShellApart("any", folder_ + "Nimbra.exe", folder_), "11 00000001 E");
+}
+
+// Every Wine process runs elevated; Windows would say NotElevated for the
+// desktop shell of a user under UAC. Process 0 is none that can be read.
+TEST_F(ProcessesTest, TheElevationOfAProcessIsReadFromItsToken) {
+  EXPECT_EQ(ElevationOfProcess(::GetCurrentProcessId()).elevation, platform::ShellElevation::Elevated);
+  const ReadElevation none = ElevationOfProcess(0);
+  EXPECT_EQ(none.elevation, platform::ShellElevation::Unknown);
+  EXPECT_NE(none.error, 0u);
 }
 
 TEST_F(ProcessesTest, ShellOpenOfAMissingFileReportsFileNotFound) {

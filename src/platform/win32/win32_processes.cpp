@@ -51,8 +51,9 @@ std::intptr_t Win32Processes::shellExecute(std::string_view verb, std::string_vi
 
 platform::DesktopShellResult Win32Processes::shellExecuteAsDesktop(std::string_view verb, std::string_view file,
                                                                    std::string_view parameters,
-                                                                   std::string_view directory, int showCommand) {
-  return ShellExecuteThroughDesktop(verb, file, parameters, directory, showCommand);
+                                                                   std::string_view directory, int showCommand,
+                                                                   platform::DesktopShellCheck mayStart) {
+  return ShellExecuteThroughDesktop(verb, file, parameters, directory, showCommand, mayStart);
 }
 
 platform::ChildOutput Win32Processes::runHiddenCapturingOutput(std::string_view application,

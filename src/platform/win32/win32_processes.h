@@ -20,7 +20,7 @@ class Win32Processes final : public platform::Processes {
                              int showCommand) override;
   platform::DesktopShellResult shellExecuteAsDesktop(std::string_view verb, std::string_view file,
                                                      std::string_view parameters, std::string_view directory,
-                                                     int showCommand) override;
+                                                     int showCommand, platform::DesktopShellCheck mayStart) override;
   platform::ChildOutput runHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
                                                  std::uint32_t creationFlags, std::string_view directory,
                                                  std::uint32_t timeoutMs) override;

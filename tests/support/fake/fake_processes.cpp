@@ -35,9 +35,18 @@ std::intptr_t FakeProcesses::shellExecute(std::string_view verb, std::string_vie
 
 platform::DesktopShellResult FakeProcesses::shellExecuteAsDesktop(std::string_view verb, std::string_view file,
                                                                   std::string_view parameters,
-                                                                  std::string_view directory, int showCommand) {
+                                                                  std::string_view directory, int showCommand,
+                                                                  platform::DesktopShellCheck mayStart) {
+  using Step = platform::DesktopShellStep;
   desktopOpens.push_back({std::string(verb), std::string(file), std::string(parameters), std::string(directory),
                           showCommand});
+  // The shell's rights are read once it is found: not after an earlier step failed, nor without a thread.
+  const Step failed = desktopResult.failedStep;
+  if ((failed != Step::None && failed < Step::ShellRights) || failed == Step::NoThread) return desktopResult;
+  if (!mayStart(desktopShellElevation)) {
+    const bool read = desktopShellElevation != platform::ShellElevation::Unknown;
+    return {Step::ShellRights, read ? 0 : static_cast<std::int32_t>(0x80070005)};  // E_ACCESSDENIED
+  }
   return desktopResult;
 }
 

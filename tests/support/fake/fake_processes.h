@@ -48,6 +48,9 @@ class FakeProcesses : public platform::Processes {
   std::intptr_t shellResult = 42;
   // What the desktop shell route gives; by default the shell starts the program.
   platform::DesktopShellResult desktopResult;
+  // The elevation of the desktop shell's process, which the caller's check is
+  // asked about once the shell is found (ShellRights when it refuses).
+  platform::ShellElevation desktopShellElevation = platform::ShellElevation::NotElevated;
 
   platform::MappingProbe probeNamedMapping(std::string_view name, std::uint32_t maximumSize) override;
   std::optional<platform::WindowId> findWindow(std::string_view className) override;
@@ -57,7 +60,7 @@ class FakeProcesses : public platform::Processes {
                              std::string_view directory, int showCommand) override;
   platform::DesktopShellResult shellExecuteAsDesktop(std::string_view verb, std::string_view file,
                                                      std::string_view parameters, std::string_view directory,
-                                                     int showCommand) override;
+                                                     int showCommand, platform::DesktopShellCheck mayStart) override;
   platform::ChildOutput runHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
                                                  std::uint32_t creationFlags, std::string_view directory,
                                                  std::uint32_t timeoutMs) override;

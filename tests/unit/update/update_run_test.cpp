@@ -284,7 +284,28 @@ TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
   world.processes.desktopResult = {platform::DesktopShellStep::NoAnswer, static_cast<std::int32_t>(0x800705B4)};
   EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings)),
             "Nimbra not started: no desktop shell could start it without administrator rights: "
-            "C:\\Program Files\\Nimbra\\Nimbra.exe (step 10, 0x800705B4)");
+            "C:\\Program Files\\Nimbra\\Nimbra.exe (step 12, 0x800705B4)");
+  // Without a thread to bound the shell's answer, the shell is not asked: its rights are not even read.
+  world.processes.desktopShellElevation = platform::ShellElevation::Elevated;
+  world.processes.desktopResult = {platform::DesktopShellStep::NoThread, static_cast<std::int32_t>(0x80070008)};
+  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings)),
+            "Nimbra not started: no thread could be made to bound the desktop shell's answer: "
+            "C:\\Program Files\\Nimbra\\Nimbra.exe (step 13, 0x80070008)");
+  // A shell that runs elevated, or whose elevation cannot be read, would give
+  // Nimbra administrator rights: it is asked nothing, whatever it would answer.
+  world.processes.desktopResult = {};
+  start = StartNimbra(platform, state.settings);
+  EXPECT_FALSE(start.started());
+  EXPECT_EQ(DescribeNimbraStart(start),
+            "Nimbra not started: the desktop shell runs elevated, and Nimbra would have its administrator rights: "
+            "C:\\Program Files\\Nimbra\\Nimbra.exe (step 6, 0x00000000)");
+  world.processes.desktopShellElevation = platform::ShellElevation::Unknown;
+  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings)),
+            "Nimbra not started: whether the desktop shell runs elevated could not be read: "
+            "C:\\Program Files\\Nimbra\\Nimbra.exe (step 6, 0x80070005)");
+  EXPECT_TRUE(DesktopShellMayStart(platform::ShellElevation::NotElevated));
+  EXPECT_FALSE(DesktopShellMayStart(platform::ShellElevation::Elevated));
+  EXPECT_FALSE(DesktopShellMayStart(platform::ShellElevation::Unknown));
 
   // Not elevated: it starts Nimbra itself, in the folder.
   world.system.elevated = false;
@@ -297,7 +318,7 @@ TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
   EXPECT_EQ(StartNimbra(platform, state.settings).outcome, NimbraStartOutcome::DirectStartFailed);
   world.faults.failNext(fake::Call::FullPath);
   EXPECT_EQ(StartNimbra(platform, state.settings).outcome, NimbraStartOutcome::NoFullPath);
-  EXPECT_EQ(world.processes.desktopOpens.size(), 3u);
+  EXPECT_EQ(world.processes.desktopOpens.size(), 6u);
 }
 
 // 100,000 "%2" in "liveupdatecaption" once asked for gigabytes; now every text

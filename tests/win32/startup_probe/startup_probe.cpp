@@ -45,8 +45,8 @@ class CountingProcesses : public platform::Processes {
   }
   platform::DesktopShellResult shellExecuteAsDesktop(std::string_view verb, std::string_view file,
                                                      std::string_view parameters, std::string_view directory,
-                                                     int showCommand) override {
-    return real_.shellExecuteAsDesktop(verb, file, parameters, directory, showCommand);
+                                                     int showCommand, platform::DesktopShellCheck mayStart) override {
+    return real_.shellExecuteAsDesktop(verb, file, parameters, directory, showCommand, mayStart);
   }
   platform::ChildOutput runHiddenCapturingOutput(std::string_view application, std::string_view commandLine,
                                                  std::uint32_t creationFlags, std::string_view directory,
