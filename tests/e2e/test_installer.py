@@ -24,17 +24,17 @@ class SignedInstaller(UpdateRunTestCase):
     """The copy that installer.SignedCopy signed with a throwaway certificate
     (tests/signing/check_signed_copy.py): signing leaves it an installer."""
 
-    def test_signed_copy_installs_its_pack_and_starts_nimbra(self):
+    def test_signed_copy_installs_its_pack_and_goes_to_start_nimbra(self):
         self.requireInstaller()
         signed = self.config.signed_installer
         self.assertTrue(signed and signed.exists(), "no signed copy at %s" % signed)
         self.install.create(pack_version=5)
         self.set_last_run_folder()
-        run = self.run_with_robot(self.session.windows_path(signed), "modest", "runapp")
+        run = self.run_with_robot(self.session.windows_path(signed), "modest", "runapp", self.log_argument())
         self.assertEndedNormally(run, INSTALLED)
         self.assertNoBoxes(run)
         self.assertPackInstalled()
-        self.assertNimbraStartedOnceInItsFolder()
+        self.assertNimbraNotStartedThroughTheElevatedShell()
 
 
 class DamagedInstaller(UpdateRunTestCase):
@@ -64,7 +64,7 @@ class DamagedInstaller(UpdateRunTestCase):
         self.assertIsNone(self.estimated_size())
         self.assertIsNone(self.pack_version_value())
 
-    def test_a_quiet_run_writes_nothing_logs_both_checksums_ends_with_1620_and_restarts_nimbra(self):
+    def test_a_quiet_run_writes_nothing_logs_both_checksums_ends_with_1620_and_goes_to_restart_nimbra(self):
         log = self.log_argument()
         run = self.run_with_robot(self.session.windows_path(self.damaged), "modest", "runapp", "quiet", log,
                                   timeout_ms=30000)
@@ -83,7 +83,7 @@ class DamagedInstaller(UpdateRunTestCase):
                       records)
         self.assertEqual(records[-1], "exit code 1620")
         # Nimbra was asked to quit for the update: "runapp" starts it again.
-        self.assertNimbraStartedOnceInItsFolder()
+        self.assertNimbraNotStartedThroughTheElevatedShell()
 
     def test_an_interactive_run_says_the_installer_is_damaged_and_asks_nothing_more(self):
         run = self.run_with_robot(self.session.windows_path(self.damaged), answers=[YES, OK, YES])

@@ -97,13 +97,13 @@ class EnglishUserChoosingRussian(ShownTextTestCase):
     def test_questions_are_shown_in_russian(self):
         self.install.create(pack_version=5)
         self.set_last_run_folder()
-        run = self.run_installer(answers=[YES, YES])
+        run = self.run_installer(self.log_argument(), answers=[YES, YES])
         self.print_boxes(run)
         self.assertEndedNormally(run, INSTALLED)
         self.assertBoxes(run, [dict(self.installask(), russian_buttons=True),
                                dict(self.final_question(), russian_buttons=True)])
         self.assertPackInstalled()
-        self.assertNimbraStartedOnceInItsFolder()
+        self.assertNimbraNotStartedThroughTheElevatedShell()
 
     def test_pack_that_cannot_be_opened_is_named_with_its_path_in_a_russian_text(self):
         self.install.create(pack_version=5)

@@ -41,18 +41,18 @@ class RunningNimbra(UpdateRunTestCase):
         self.assertPackInstalled()
         self.assertNimbraNotStarted()
 
-    def test_pack_held_throughout_a_modest_runapp_run_fails_as_in_use_and_nimbra_is_still_started(self):
+    def test_pack_held_throughout_a_modest_runapp_run_fails_as_in_use_and_nimbra_is_still_to_be_started(self):
         # Long after the run has given up, the substitute still holds the pack;
         # afterwards it is killed rather than waited for.
         nimbra = self.start_nimbra(quit_delay_ms=60000)
         self.addCleanup(nimbra.process.kill)
-        run = self.run_installer("modest", "runapp")
+        run = self.run_installer("modest", "runapp", self.log_argument())
         self.assertEndedNormally(run, PACK_IN_USE)
         self.assertBoxes(run, [self.english_error("Can't install file " + self.install.windows_path(self.carried.file))])
         self.assertEqual(self.install.pack_version(), 5)
         # The size is recorded all the same.
         self.assertEqual(self.estimated_size(), self.folder_kib())
-        self.assertNimbraStartedOnceInItsFolder()
+        self.assertNimbraNotStartedThroughTheElevatedShell()
 
 
 class FailedWrite(UpdateRunTestCase):
@@ -61,14 +61,14 @@ class FailedWrite(UpdateRunTestCase):
         # A folder where the pack belongs: nothing to probe, and no file can be created there.
         self.install.path(self.carried.file).mkdir()
         self.set_last_run_folder()
-        run = self.run_installer(answers=[YES, OK, YES])
+        run = self.run_installer(self.log_argument(), answers=[YES, OK, YES])
         self.assertEndedNormally(run, FAILED)
         self.assertBoxes(run, [self.installask(),
                                self.english_error("Can't install file " + self.install.windows_path(self.carried.file)),
                                self.offer_to_start()])
         self.assertTrue(self.install.path(self.carried.file).is_dir())
         self.assertEqual(self.estimated_size(), self.folder_kib())
-        self.assertNimbraStartedOnceInItsFolder()
+        self.assertNimbraNotStartedThroughTheElevatedShell()
 
 
 if __name__ == "__main__":

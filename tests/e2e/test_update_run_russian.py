@@ -15,7 +15,7 @@ class RussianUser(UpdateRunTestCase):
     def test_russian_user_is_asked_in_russian_and_the_pack_installed(self):
         self.install.create(pack_version=5)
         self.set_last_run_folder()
-        run = self.run_installer(answers=[YES, YES])
+        run = self.run_installer(self.log_argument(), answers=[YES, YES])
         self.assertEndedNormally(run, INSTALLED)
         self.assertBoxes(run, [dict(self.installask(), russian_buttons=True),
                                dict(self.final_question(), russian_buttons=True)])
@@ -25,7 +25,7 @@ class RussianUser(UpdateRunTestCase):
         self.assertEqual(run.boxes[0].buttons["yes"], "&Да")
         self.assertEqual(run.boxes[0].buttons["no"], "&Нет")
         self.assertPackInstalled()
-        self.assertNimbraStartedOnceInItsFolder()
+        self.assertNimbraNotStartedThroughTheElevatedShell()
 
 
 if __name__ == "__main__":
