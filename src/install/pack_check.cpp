@@ -41,7 +41,7 @@ std::string DescribePackCheck(const PackCheck& check) {
   std::string text = "CRC-32C 0x";
   for (int shift = 28; shift >= 0; shift -= 4) text += "0123456789abcdef"[(check.crc32c >> shift) & 0xF];
   text += " of ";
-  text += std::to_string(check.size);
+  text += std::to_string(static_cast<std::uint32_t>(check.size));  // a record holds 32 bits of it
   text += " bytes";
   return text;
 }

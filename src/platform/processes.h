@@ -37,6 +37,10 @@ enum class DesktopShellStep {
 enum class ShellElevation {
   NotElevated,
   Elevated,
+  // Elevated, but with the user's one and only token (TokenElevationTypeDefault:
+  // User Account Control off, or the built-in Administrator): every program
+  // of the desktop user has these rights, so a start through it hands on none.
+  ElevatedAlone,
   Unknown,  // the process or its token could not be opened or asked
 };
 

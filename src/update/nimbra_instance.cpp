@@ -35,7 +35,7 @@ void AskNimbraToQuit(platform::Processes& processes) {
 }
 
 bool DesktopShellMayStart(platform::ShellElevation elevation) {
-  return elevation == platform::ShellElevation::NotElevated;
+  return elevation == platform::ShellElevation::NotElevated || elevation == platform::ShellElevation::ElevatedAlone;
 }
 
 NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings) {

@@ -43,8 +43,10 @@ struct NimbraStart {
 };
 
 // Whether the desktop shell may start Nimbra: only when its process is known
-// not to be elevated. Nimbra gets the shell's rights, and it reads files in its
-// folder that any program of the desktop user may change.
+// not to be elevated, or elevated with the user's only token (no User Account
+// Control), which every program of that user has anyway. Nimbra gets the
+// shell's rights, and it reads files in its folder that any program of the
+// desktop user may change.
 bool DesktopShellMayStart(platform::ShellElevation elevation);
 
 // Opens installation folder + product key + ".exe" with the verb "open", no

@@ -14,7 +14,15 @@ ReadElevation ElevationOfProcess(DWORD processId) {
   if (!process || !::OpenProcessToken(process.get(), TOKEN_QUERY, token.put()) ||
       !::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
     return {platform::ShellElevation::Unknown, ::GetLastError()};
-  return {elevation.TokenIsElevated ? platform::ShellElevation::Elevated : platform::ShellElevation::NotElevated, 0};
+  if (!elevation.TokenIsElevated) return {platform::ShellElevation::NotElevated, 0};
+  // Elevated by a split token (an administrator's filtered one set aside), or
+  // with the user's only one: only the first would hand on rights the
+  // desktop user's programs lack.
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeFull;
+  if (!::GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &size))
+    return {platform::ShellElevation::Unknown, ::GetLastError()};
+  return {type == TokenElevationTypeDefault ? platform::ShellElevation::ElevatedAlone : platform::ShellElevation::Elevated,
+          0};
 }
 
 }  // namespace nimbra::win32

@@ -13,7 +13,8 @@ struct ReadElevation {
 };
 
 // Whether the process processId runs elevated (TokenElevation of its primary
-// token). Unknown when the process or its token cannot be opened or asked,
+// token), and if so whether by a split token or with the user's only one
+// (TokenElevationType). Unknown when the process or its token cannot be opened or asked,
 // e.g. a protected process, one that has ended, or Windows before Vista.
 ReadElevation ElevationOfProcess(DWORD processId);
 

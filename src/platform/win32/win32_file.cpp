@@ -77,7 +77,8 @@ std::uint32_t Win32File::replaceAtRestart(std::string_view name) {
       self->find('\\', folderPath.size()) != std::string::npos)
     return ERROR_CANT_ACCESS_FILE;
   const std::string source = "\\\\?\\" + *self;
-  const std::string target = "\\\\?\\" + folderPath + std::string(name);
+  // The same folder, which the source was just checked to begin with.
+  const std::string target = source.substr(0, 4 + folderPath.size()).append(name);
   if (::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) return 0;
   return ::GetLastError();
 }

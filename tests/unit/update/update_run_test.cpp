@@ -305,6 +305,8 @@ TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
             "C:\\Program Files\\Nimbra\\Nimbra.exe (step 6, 0x80070005)");
   EXPECT_TRUE(DesktopShellMayStart(platform::ShellElevation::NotElevated));
   EXPECT_FALSE(DesktopShellMayStart(platform::ShellElevation::Elevated));
+  // Without User Account Control the desktop user's own token is elevated: nothing to hand on.
+  EXPECT_TRUE(DesktopShellMayStart(platform::ShellElevation::ElevatedAlone));
   EXPECT_FALSE(DesktopShellMayStart(platform::ShellElevation::Unknown));
 
   // Not elevated: it starts Nimbra itself, in the folder.
