@@ -37,7 +37,8 @@ constexpr int kFileCount = 40;
 constexpr int kEntriesPerFile = 2000;
 constexpr std::size_t kBigFileSize = 1 << 20;
 
-// Maps "C:\a\b" to <root>/a/b and counts every byte read.
+// Maps "C:\a\b" to <root>/a/b and counts every byte read; folders are
+// opened as the installer opens them, and their files through them.
 class PosixFileSystem : public platform::FileSystem {
  public:
   explicit PosixFileSystem(fs::path root) : root_(std::move(root)) {}
@@ -50,25 +51,13 @@ class PosixFileSystem : public platform::FileSystem {
     if (fd < 0) return {nullptr, win::kErrorFileNotFound};
     return {std::make_unique<PosixFile>(fd, bytesRead), 0};
   }
-  bool fileExists(std::string_view path) override { return fs::is_regular_file(local(path)); }
-  bool folderExists(std::string_view path) override { return fs::is_directory(local(path)); }
-  std::vector<platform::DirectoryEntry> listDirectory(std::string_view pattern) override {
-    std::vector<platform::DirectoryEntry> out;
-    std::string folder = local(pattern.substr(0, pattern.find_last_of('\\')));
-    if (DIR* dir = ::opendir(folder.c_str())) {
-      while (dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name.size() > 4 && name.ends_with(".lng")) out.push_back({name, win::kAttributeArchive, 0});
-      }
-      ::closedir(dir);
-    }
-    return out;
-  }
-  std::uint32_t replaceFile(std::string_view, std::string_view) override { return win::kErrorAccessDenied; }
-  bool deleteFile(std::string_view) override { return false; }
   std::unique_ptr<platform::File> openForAppend(std::string_view) override { return nullptr; }
-  platform::OpenedFolder openFolder(std::string_view) override { return {nullptr, win::kErrorAccessDenied}; }
-  std::optional<std::string> fullPath(std::string_view) override { return std::nullopt; }
+  platform::OpenedFolder openFolder(std::string_view path) override {
+    std::string trimmed(path);
+    while (trimmed.size() > 3 && trimmed.back() == '\\') trimmed.pop_back();
+    if (!fs::is_directory(local(trimmed))) return {nullptr, win::kErrorPathNotFound};
+    return {std::make_unique<PosixFolder>(*this, trimmed), 0};
+  }
 
  private:
   class PosixFile : public platform::File {
@@ -88,6 +77,34 @@ class PosixFileSystem : public platform::FileSystem {
    private:
     int fd_;
     std::uint64_t& counter_;
+  };
+
+  class PosixFolder : public platform::Folder {
+   public:
+    PosixFolder(PosixFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+    platform::OpenedFile openFile(std::string_view name, platform::FileAccess access, std::uint32_t share,
+                                  platform::FileCreation creation) override {
+      return files_.openFile(path_ + "\\" + std::string(name), access, share, creation);
+    }
+    std::vector<platform::DirectoryEntry> list(std::size_t most) override {
+      std::vector<platform::DirectoryEntry> out;
+      if (DIR* dir = ::opendir(files_.local(path_).c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+          std::string name = entry->d_name;
+          if (name != "." && name != ".." && out.size() < most) out.push_back({name, win::kAttributeArchive, 0});
+        }
+        ::closedir(dir);
+      }
+      return out;
+    }
+    std::unique_ptr<platform::Folder> openFolder(std::string_view name) override {
+      return files_.openFolder(path_ + "\\" + std::string(name)).folder;
+    }
+    const std::string& path() const override { return path_; }
+
+   private:
+    PosixFileSystem& files_;
+    std::string path_;
   };
 
   std::string local(std::string_view path) const {
@@ -172,7 +189,9 @@ void BM_LoadLanguageFiles(benchmark::State& state, const char* folder) {
     Settings settings = settingsFor(folder);
     SharedRegistry registry(fixture->world.registry, win::kKeyAllAccess);
     LanguageFiles languages;
-    if (!LoadLanguageFiles(fixture->platform, settings, registry, languages)) state.SkipWithError("load failed");
+    auto installation = fixture->files.openFolder(settings.installationFolder).folder;
+    if (!installation || !LoadLanguageFiles(fixture->platform, settings, registry, *installation, languages))
+      state.SkipWithError("load failed");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(fixture->files.bytesRead));
   state.counters["bytes_per_load"] =
@@ -197,6 +216,7 @@ void BM_AbsentKeyLookup1MB(benchmark::State& state) {
   Settings settings = settingsFor("Big");
   LanguageFiles languages;
   languages.setSelected(languages.add("english.lng"));
+  languages.setFolder(fixture->files.openFolder(settings.installationFolder + "language").folder);
   MessageCatalogue catalogue(fixture->platform, settings, languages);
   for (auto _ : state) benchmark::DoNotOptimize(catalogue.GetMessageText("nosuchkey"));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBigFileSize));

@@ -114,9 +114,12 @@ int main(int argc, char** argv) {
   nimbra::Crc32c crc;
   crc.update(*pack);
   const nimbra::CarriedPackCheck check{true, nimbra::PackCheck{pack->size(), crc.value()}};
+  // The folder opened as the run opens it, once, and the pack written through it.
   auto install = [&] {
-    return nimbra::InstallResourceFile(platform, settings, random, "dwix", "cok", installed, check) ==
-           nimbra::InstallResult::Installed;
+    const nimbra::platform::OpenedFolder held = platform.files.openFolder(folder);
+    return held.folder &&
+           nimbra::InstallResourceFile(platform, settings, random, "dwix", "cok", {*held.folder, "dwix.cok", installed},
+                                       check) == nimbra::InstallResult::Installed;
   };
   auto copy = [&] { return ::CopyFileA(source.c_str(), copied.c_str(), FALSE) != FALSE; };
   auto copyAndFlush = [&] {

@@ -18,8 +18,9 @@ std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
 
 // A folder being walked: its handle and the subfolders still to enter.
 struct Level {
-  std::unique_ptr<platform::Folder> folder;
-  std::vector<std::string> subfolders;  // in reverse listing order, the next at the back
+  platform::Folder* folder;
+  std::unique_ptr<platform::Folder> owned;  // null for the root, which the caller holds
+  std::vector<std::string> subfolders;      // in reverse listing order, the next at the back
 };
 
 }  // namespace
@@ -29,11 +30,7 @@ std::int32_t WholeKibCapped(std::uint64_t bytes) {
   return kib > static_cast<std::uint64_t>(kFolderSizeLimitKB) ? kFolderSizeLimitKB : static_cast<std::int32_t>(kib);
 }
 
-FolderSize GetFolderSizeKB(platform::FileSystem& files, platform::Clock& clock, std::string_view folder) {
-  if (folder.empty()) return {};
-  platform::OpenedFolder root = files.openFolder(folder);
-  if (!root.folder) return {};
-
+FolderSize GetFolderSizeKB(platform::Folder& root, platform::Clock& clock) {
   const std::uint32_t started = clock.tickCount();
   // The full 64-bit sizes: a 32-bit byte total wraps at 4 GiB and would
   // record a large installation as a small one.
@@ -41,9 +38,8 @@ FolderSize GetFolderSizeKB(platform::FileSystem& files, platform::Clock& clock, 
   std::size_t entries = 0;
   // Depth first: only the folders on the way down are held open.
   std::vector<Level> path;
-  std::unique_ptr<platform::Folder> entered = std::move(root.folder);
-  while (entered) {
-    Level level{std::move(entered), {}};
+  Level level{&root, nullptr, {}};
+  for (;;) {
     for (const platform::DirectoryEntry& entry : level.folder->list(kFolderWalkEntryLimit - entries + 1)) {
       if (++entries > kFolderWalkEntryLimit) return {FolderWalk::TooManyEntries};
       if ((entry.attributes & win::kAttributeDirectory) == 0) {
@@ -56,6 +52,7 @@ FolderSize GetFolderSizeKB(platform::FileSystem& files, platform::Clock& clock, 
     if (clock.tickCount() - started > kFolderWalkTimeLimitMs) return {FolderWalk::TooLong};
     path.push_back(std::move(level));
     // The next folder to enter: below the deepest one with subfolders left.
+    std::unique_ptr<platform::Folder> entered;
     while (!entered && !path.empty()) {
       Level& deepest = path.back();
       if (deepest.subfolders.empty()) {
@@ -65,8 +62,10 @@ FolderSize GetFolderSizeKB(platform::FileSystem& files, platform::Clock& clock, 
       entered = deepest.folder->openFolder(deepest.subfolders.back());
       deepest.subfolders.pop_back();
     }
+    if (!entered) return {FolderWalk::Measured, WholeKibCapped(total)};
+    platform::Folder* next = entered.get();
+    level = Level{next, std::move(entered), {}};
   }
-  return {FolderWalk::Measured, WholeKibCapped(total)};
 }
 
 }  // namespace nimbra

@@ -21,7 +21,7 @@ std::int32_t WholeKibCapped(std::uint64_t bytes);
 
 enum class FolderWalk {
   Measured,
-  NoFolder,        // empty, missing, not a folder, or a link or junction itself
+  NoFolder,        // not measured: no folder to walk
   TooManyEntries,  // more than kFolderWalkEntryLimit entries
   TooLong,         // still walking after kFolderWalkTimeLimitMs
 };
@@ -31,13 +31,13 @@ struct FolderSize {
   std::int32_t kib = -1;  // -1 unless measured
 };
 
-// The full sizes of all files in folder and every folder below it, in whole
+// The full sizes of all files in root and every folder below it, in whole
 // KiB, capped at kFolderSizeLimitKB. Hidden and system entries count. Each
 // folder is opened through its parent's handle and listed by its own, so a
 // link or junction re-pointed meanwhile leads nowhere; a link (any reparse
 // point) is never entered, so nothing outside the tree counts and no link
 // loops. A folder that cannot be opened or listed contributes nothing. Time
 // is read from clock.
-FolderSize GetFolderSizeKB(platform::FileSystem& files, platform::Clock& clock, std::string_view folder);
+FolderSize GetFolderSizeKB(platform::Folder& root, platform::Clock& clock);
 
 }  // namespace nimbra

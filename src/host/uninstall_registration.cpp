@@ -15,10 +15,11 @@ CurrentKeyScope UseUninstallEntry(const Settings& settings, SharedRegistry& regi
 
 }  // namespace
 
-SizeRecord RecordInstallationSize(platform::Platform& platform, const Settings& settings, SharedRegistry& registry) {
+SizeRecord RecordInstallationSize(platform::Platform& platform, const Settings& settings, SharedRegistry& registry,
+                                  platform::Folder& installation) {
   auto entry = UseUninstallEntry(settings, registry);
   if (!entry) return {};
-  const FolderSize size = GetFolderSizeKB(platform.files, platform.clock, settings.installationFolder);
+  const FolderSize size = GetFolderSizeKB(installation, platform.clock);
   const auto kib = static_cast<std::uint32_t>(size.kib);
   if (size.walk != FolderWalk::Measured || !registry.writeDword("EstimatedSize", kib)) return {std::nullopt, size.walk};
   return {kib, size.walk};

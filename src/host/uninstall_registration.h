@@ -22,10 +22,11 @@ struct SizeRecord {
 
 // Opens HKLM\<uninstall key prefix><product key> with creation (always this
 // path, never its WOW6432Node twin, in the view of the shared registry),
-// measures the installation folder with GetFolderSizeKB and, when it was
-// measured, writes it as the REG_DWORD "EstimatedSize" in KiB. Reports
-// nothing. Leaves no key open.
-SizeRecord RecordInstallationSize(platform::Platform& platform, const Settings& settings, SharedRegistry& registry);
+// measures the installation folder, held open, with GetFolderSizeKB and,
+// when it was measured, writes it as the REG_DWORD "EstimatedSize" in KiB.
+// Reports nothing. Leaves no key open.
+SizeRecord RecordInstallationSize(platform::Platform& platform, const Settings& settings, SharedRegistry& registry,
+                                  platform::Folder& installation);
 
 // The name of the detection value: the pack file name, a blank, "version" ("dwix.cok version").
 std::string PackVersionValueName(std::string_view packFileName);

@@ -58,20 +58,16 @@ bool TargetHeldAtTheReplace(platform::Folder& folder, std::string_view targetNam
   return !probe.file && IsHeldByAnother(probe.error);
 }
 
-// Everything after the resource was found, without the box. The folder is
-// opened once; every later step goes through its handle or the file's own, so
-// that a junction or link re-pointed meanwhile cannot steer a step elsewhere.
+// Everything after the resource was found, without the box. Every step goes
+// through the folder's handle or the file's own, so that a junction or link
+// re-pointed meanwhile cannot steer a step elsewhere.
 // While another process has the target open, the exclusive-open schedule
 // waits for it; a missing target (or any failure that is not a sharing
 // conflict) needs no wait: the creation and the replace below decide about it.
-InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock, RandomGenerator& random,
-                            std::span<const std::byte> bytes, std::string_view targetPath,
-                            const CarriedPackCheck& check, bool atRestartWhenHeld) {
-  const std::size_t cut = targetPath.find_last_of('\\') + 1;  // 0 when there is no folder
-  const std::string_view targetName = targetPath.substr(cut);
-  platform::OpenedFolder opened = files.openFolder(targetPath.substr(0, cut));
-  if (!opened.folder) return Outcome(InstallResult::Failed, opened.error);
-  platform::Folder& folder = *opened.folder;
+InstallOutcome InstallBytes(platform::Clock& clock, RandomGenerator& random, std::span<const std::byte> bytes,
+                            const InstallTarget& target, const CarriedPackCheck& check, bool atRestartWhenHeld) {
+  platform::Folder& folder = target.folder;
+  const std::string_view targetName = target.name;
 
   platform::OpenedFile probe = OpenExclusiveWithRetry(folder, clock, targetName, RetryWhen::HeldByAnother);
   if (!probe.file && IsHeldByAnother(probe.error) && !atRestartWhenHeld)
@@ -126,7 +122,7 @@ InstallOutcome InstallBytes(platform::FileSystem& files, platform::Clock& clock,
 
 InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
                                    RandomGenerator& random, std::string_view resourceName, std::string_view resourceType,
-                                   std::string_view targetPath, const CarriedPackCheck& check,
+                                   const InstallTarget& target, const CarriedPackCheck& check,
                                    bool atRestartWhenHeld) {
   InstallOutcome result = Outcome(InstallResult::Failed, win::kErrorResourceNameNotFound);
   // A missing resource must not turn into an empty target.
@@ -134,14 +130,14 @@ InstallOutcome InstallResourceFile(const platform::Platform& platform, const Set
     // Without the build's record nothing tells a good pack from a damaged one.
     result = check.enabled && !check.expected
                  ? Outcome(InstallResult::Damaged)
-                 : InstallBytes(platform.files, platform.clock, random, *bytes, targetPath, check, atRestartWhenHeld);
+                 : InstallBytes(platform.clock, random, *bytes, target, check, atRestartWhenHeld);
   }
   if (result == InstallResult::Damaged) {
     ShowBilingualError(platform.boxes, settings, EnglishText(kDamagedInstallerEnglish),
                        RussianText(kDamagedInstallerRussian));
   } else if (result != InstallResult::Installed && result != InstallResult::ReplacedAtRestart) {
-    ShowBilingualError(platform.boxes, settings, EnglishText("Can't install file ") + SystemText(targetPath),
-                       RussianText("Не удается установить файл ") + SystemText(targetPath));
+    ShowBilingualError(platform.boxes, settings, EnglishText("Can't install file ") + SystemText(target.path),
+                       RussianText("Не удается установить файл ") + SystemText(target.path));
   }
   return result;
 }

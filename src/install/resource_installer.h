@@ -44,11 +44,19 @@ struct InstallOutcome {
   bool operator==(InstallResult other) const { return result == other; }
 };
 
+// Where the resource goes: the file `name` of a folder held open, which
+// every step goes through; `path` names it in boxes.
+struct InstallTarget {
+  platform::Folder& folder;
+  std::string_view name;
+  std::string_view path;
+};
+
 // Bytes per write call; large single writes can fail on network shares.
 inline constexpr std::size_t kInstallWriteChunk = 1024 * 1024;
 
 // Finds the resource (name and type as strings, case ignored) and installs it
-// at targetPath, a full file path. An existing target that another process has
+// as target. An existing target that another process has
 // open is waited for on the exclusive-open schedule (17 attempts, 256 ms
 // apart). Temporary names are drawn from random; those that an earlier run
 // left holding part of this resource are removed first. The bytes are checked
@@ -58,12 +66,12 @@ inline constexpr std::size_t kInstallWriteChunk = 1024 * 1024;
 // wait does not end the install: the checked, flushed new version stays
 // beside it, registered to replace it at the next start of Windows.
 // On any failure one bilingual box is shown: the installer is damaged
-// (Damaged), else "Can't install file " + targetPath; the target is left as
+// (Damaged), else "Can't install file " + target.path; the target is left as
 // it was and no temporary file remains.
 // Shows nothing on success. The outcome is for the caller's exit code and log only.
 InstallOutcome InstallResourceFile(const platform::Platform& platform, const Settings& settings,
                                    RandomGenerator& random, std::string_view resourceName, std::string_view resourceType,
-                                   std::string_view targetPath, const CarriedPackCheck& check,
+                                   const InstallTarget& target, const CarriedPackCheck& check,
                                    bool atRestartWhenHeld = false);
 
 }  // namespace nimbra

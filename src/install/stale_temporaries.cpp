@@ -1,7 +1,6 @@
 #include "install/stale_temporaries.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -33,7 +32,7 @@ bool holdsAPackOrItsStart(platform::File& file, std::span<const std::byte> carri
 }  // namespace
 
 void RemoveStaleTemporaries(platform::Folder& folder, std::string_view targetName, std::span<const std::byte> carried) {
-  for (const platform::DirectoryEntry& entry : folder.list(std::numeric_limits<std::size_t>::max())) {
+  for (const platform::DirectoryEntry& entry : folder.list(platform::kListedEntryLimit)) {
     if ((entry.attributes & kNotAPlainFile) != 0) continue;
     if (!IsTemporaryNameOf(entry.name, targetName)) continue;
     // Opened with no sharing, so nothing changes it while it is read; a name

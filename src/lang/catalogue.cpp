@@ -8,13 +8,13 @@
 namespace nimbra {
 
 MessageCatalogue::MessageCatalogue(platform::Platform& platform, Settings& settings, LanguageFiles& languages)
-    : files_(platform.files), boxes_(platform.boxes), settings_(settings), languages_(languages) {}
+    : boxes_(platform.boxes), settings_(settings), languages_(languages) {}
 
 CatalogueText MessageCatalogue::lookup(std::string_view key, EntryExtent extent) {
   int count = static_cast<int>(languages_.entries().size());
   int selected = languages_.selectedIndex();
   if (selected < 0 || selected >= count) return {};
-  const LanguageText& selectedText = TextOfLanguageFile(files_, settings_, languages_, selected);
+  const LanguageText& selectedText = TextOfLanguageFile(languages_, selected);
   EntryRead read = ReadEntry(selectedText.bytes, selectedText.failed, key, extent);
   // A file cut at its bound is no language file, whatever its start holds.
   if (read.failed || selectedText.failed) {
@@ -27,7 +27,7 @@ CatalogueText MessageCatalogue::lookup(std::string_view key, EntryExtent extent)
   int fallback = languages_.defaultIndex(settings_.cyrillicUi);
   // Scanning the selected file a second time could not find more.
   if (fallback < 0 || fallback >= count || fallback == selected) return {};
-  const LanguageText& fallbackText = TextOfLanguageFile(files_, settings_, languages_, fallback);
+  const LanguageText& fallbackText = TextOfLanguageFile(languages_, fallback);
   read = ReadEntry(fallbackText.bytes, fallbackText.failed, key, extent);
   if (read.failed || fallbackText.failed) ReportLanguageFileError(boxes_, settings_, languages_.entries()[fallback].fileName);
   if (read.text.empty()) return {};

@@ -56,7 +56,6 @@ class MessageCatalogue {
   CatalogueText lookup(std::string_view key, EntryExtent extent);
   platform::BoxText boxText(const CatalogueText& text) const;
 
-  platform::FileSystem& files_;
   platform::MessageBoxes& boxes_;
   Settings& settings_;
   LanguageFiles& languages_;

@@ -88,12 +88,7 @@ std::uint32_t LanguageFiles::codePageOf(int index) const {
   return CodePageOfCharacterSet(entries_[static_cast<std::size_t>(index)].characterSet);
 }
 
-std::string LanguageFilePath(const Settings& settings, const LanguageFiles& languages, int index) {
-  return settings.installationFolder + "language\\" + languages.entries().at(static_cast<std::size_t>(index)).fileName;
-}
-
-const LanguageText& TextOfLanguageFile(platform::FileSystem& files, const Settings& settings,
-                                       LanguageFiles& languages, int index) {
+const LanguageText& TextOfLanguageFile(LanguageFiles& languages, int index) {
   LanguageEntry& entry = languages.entry(index);
   if (entry.text) return *entry.text;
   std::size_t held = 0;
@@ -101,9 +96,12 @@ const LanguageText& TextOfLanguageFile(platform::FileSystem& files, const Settin
     if (other.text) held += other.text->bytes.size();
   LanguageText& text = entry.text.emplace();
   const std::size_t limit = std::min(kLanguageFileByteLimit, kLanguageTextByteBudget - std::min(held, kLanguageTextByteBudget));
-  auto opened = files.openFile(LanguageFilePath(settings, languages, index), platform::FileAccess::Read,
-                               win::kShareRead, platform::FileCreation::OpenExisting);
-  text.failed = !opened.file || !opened.file->isPlainDiskFile();
+  platform::Folder* folder = languages.folder();
+  platform::OpenedFile opened;
+  if (folder)
+    opened = folder->openFile(entry.fileName, platform::FileAccess::Read, win::kShareRead,
+                              platform::FileCreation::OpenExisting);
+  text.failed = !opened.file;
   std::vector<std::byte> block(64 * 1024);
   while (!text.failed) {
     std::optional<std::size_t> got = opened.file->read(block);
@@ -147,12 +145,15 @@ bool SelectLanguageFile(platform::Platform& platform, Settings& settings, Langua
 }
 
 bool LoadLanguageFiles(platform::Platform& platform, Settings& settings, SharedRegistry& registry,
-                       LanguageFiles& languages) {
+                       platform::Folder& installation, LanguageFiles& languages) {
+  languages.setFolder(installation.openFolder("language"));
   // Every attribute is listed: a hidden or system file is as good, and a
   // folder named like a language file fails later as an unreadable file.
-  for (const auto& listed : platform.files.listDirectory(settings.installationFolder + "language\\*.lng")) {
-    if (languages.entries().size() == kLanguageFileLimit) break;
-    if (IsLanguageFileName(listed.name)) languages.add(listed.name);
+  if (platform::Folder* folder = languages.folder()) {
+    for (const auto& listed : folder->list(platform::kListedEntryLimit)) {
+      if (languages.entries().size() == kLanguageFileLimit) break;
+      if (IsLanguageFileName(listed.name)) languages.add(listed.name);
+    }
   }
 
   if (auto missing = MissingMandatoryFile(languages, settings.cyrillicUi)) {

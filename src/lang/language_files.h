@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,6 +68,10 @@ class LanguageFiles {
   void setProgramDescription(std::string text) { programDescription_ = std::move(text); }
   // The selected file's character set.
   void setCharacterSet(std::int32_t number);
+  // The "language" folder the files are read from, held open; null while
+  // there is none.
+  platform::Folder* folder() const { return folder_.get(); }
+  void setFolder(std::unique_ptr<platform::Folder> folder) { folder_ = std::move(folder); }
 
  private:
   std::vector<LanguageEntry> entries_;
@@ -76,24 +81,24 @@ class LanguageFiles {
   int selected_ = kNone;
   std::string programDescription_;
   std::int32_t characterSet_ = kCharacterSetBeforeSelection;
+  std::unique_ptr<platform::Folder> folder_;
 };
 
-// The path of entry index: installation folder + "language\" + file name.
-std::string LanguageFilePath(const Settings& settings, const LanguageFiles& languages, int index);
+// The text of entry index, read on first use through one handle opened in
+// languages.folder(), at most kLanguageFileByteLimit bytes of it and only
+// while the texts held stay within kLanguageTextByteBudget; past either, or
+// when it is no plain disk file or is in use, it counts as a file that
+// cannot be read.
+const LanguageText& TextOfLanguageFile(LanguageFiles& languages, int index);
 
-// The text of entry index, read on first use through one handle, at most
-// kLanguageFileByteLimit bytes of it and only while the texts held stay
-// within kLanguageTextByteBudget; past either, or when it is no plain disk
-// file, it counts as a file that cannot be read.
-const LanguageText& TextOfLanguageFile(platform::FileSystem& files, const Settings& settings,
-                                       LanguageFiles& languages, int index);
-
-// Lists, validates and selects the language files of settings.installationFolder
-// into a fresh languages. True when a file is selected and the files are
-// usable; false after an error box has been shown. Sets the program title and
-// the message language id of settings from the selected file.
+// Opens the "language" folder of the installation folder through its handle,
+// then lists (at most platform::kListedEntryLimit entries, kLanguageFileLimit
+// language files), validates and selects its language files into a fresh
+// languages. True when a file is selected and the files are usable; false
+// after an error box has been shown. Sets the program title and the message
+// language id of settings from the selected file.
 bool LoadLanguageFiles(platform::Platform& platform, Settings& settings, SharedRegistry& registry,
-                       LanguageFiles& languages);
+                       platform::Folder& installation, LanguageFiles& languages);
 
 // Makes entry index the selected file and reads its header: program title
 // (with the code page of the file it came from), program description,

@@ -14,7 +14,14 @@
 
 namespace nimbra::platform {
 
-enum class FileAccess { Read, Write, ReadWrite };
+enum class FileAccess {
+  Read,
+  Write,
+  ReadWrite,
+  // Its attributes only: whether a plain file of that name is there. Such an
+  // open keeps no one out and waits for no one.
+  Attributes,
+};
 
 enum class FileCreation {
   OpenExisting,  // OPEN_EXISTING
@@ -40,10 +47,6 @@ class File {
   // The Win32 error of the last read, write or flush that failed (0 while
   // none has), e.g. ERROR_DISK_FULL when a write found no room at all.
   virtual std::uint32_t error() const = 0;
-  // Whether the handle is a plain file on a disk (GetFileType FILE_TYPE_DISK,
-  // neither a folder nor a reparse point): not a device, a pipe or a console,
-  // whose reads may never end.
-  virtual bool isPlainDiskFile() const { return true; }
 
   // Only for a file opened through a Folder, and done through this handle, so
   // that no name is looked up again (elsewhere they fail: ERROR_NOT_SUPPORTED,
@@ -64,14 +67,18 @@ class File {
   virtual std::uint32_t replaceAtRestart(std::string_view /*name*/) { return win::kErrorNotSupported; }
 };
 
+// The most entries any one listing of a folder reads: far beyond any folder
+// of Nimbra's, and a bound on what a folder of millions costs.
+inline constexpr std::size_t kListedEntryLimit = 100000;
+
 struct OpenedFile {
   std::unique_ptr<File> file;  // null on failure
   std::uint32_t error = 0;     // Win32 error code when file is null
 };
 
-// One entry of a directory listing (FindFirstFileA / FindNextFileA).
+// One entry of a folder's listing.
 struct DirectoryEntry {
-  std::string name;             // without folder, as listed; "." and ".." included
+  std::string name;             // without folder, as listed, in the ANSI code page
   std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
   std::uint64_t size = 0;        // the full 64-bit size
 };
@@ -86,19 +93,28 @@ class Folder {
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
 
-  // Opens or creates the plain file `name` (no folder part) of this folder,
-  // with the right to rename or discard it besides access. A name that is a
-  // link or a junction is never followed: it is refused with
-  // ERROR_CANT_ACCESS_FILE; a folder and a name with a folder part
-  // (ERROR_INVALID_NAME) are refused too.
+  // Opens or creates the plain file `name` (no folder part) of this folder.
+  // An open that writes or shares nothing may also rename or discard the file
+  // (it keeps others out anyway); one that shares keeps out no one who shares
+  // as much. A name that is a link or a junction is never followed: it is
+  // refused with ERROR_CANT_ACCESS_FILE, and so is a folder, a device or a
+  // pipe; a name with a folder part is refused with ERROR_INVALID_NAME. An
+  // open that another program's opportunistic lock would hold up does not
+  // wait for it: the file counts as in use (ERROR_SHARING_VIOLATION).
   virtual OpenedFile openFile(std::string_view name, FileAccess access, std::uint32_t shareMode,
                               FileCreation creation) = 0;
   // The entries of this folder, "." and ".." left out, in the system's order,
-  // the listing stopped after `most` of them; empty when it cannot be listed.
+  // the listing stopped after `most` of them (see kListedEntryLimit); empty
+  // when it cannot be listed.
   virtual std::vector<DirectoryEntry> list(std::size_t most) = 0;
   // The folder `name` of this folder, opened and held like this one; refused
   // when it is a link or a junction.
   virtual std::unique_ptr<Folder> openFolder(std::string_view name) = 0;
+  // Where this folder is, as the system names it on its handle (its final
+  // path: "C:\..." or "\\server\share\..."), without a trailing separator
+  // but a drive root's; where the system cannot say, the full path it was
+  // opened by. What is named by this path is what the handle holds.
+  virtual const std::string& path() const = 0;
 };
 
 struct OpenedFolder {
@@ -112,19 +128,6 @@ class FileSystem {
   // CreateFileA with FILE_ATTRIBUTE_NORMAL; shareMode is a FILE_SHARE_* mask.
   virtual OpenedFile openFile(std::string_view path, FileAccess access, std::uint32_t shareMode,
                               FileCreation creation) = 0;
-  // True when something that is not a folder exists at path.
-  virtual bool fileExists(std::string_view path) = 0;
-  // True when a folder exists at path.
-  virtual bool folderExists(std::string_view path) = 0;
-  // Every entry that matches the pattern (a folder, then a name with wildcards),
-  // whatever its attributes, in the system's listing order; empty when nothing
-  // matches or the folder cannot be listed.
-  virtual std::vector<DirectoryEntry> listDirectory(std::string_view pattern) = 0;
-  // MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH):
-  // replaces target in one step. A Win32 error code, 0 on success.
-  virtual std::uint32_t replaceFile(std::string_view source, std::string_view target) = 0;
-  // DeleteFileA: false when the file could not be deleted.
-  virtual bool deleteFile(std::string_view path) = 0;
   // A file that the user named for appending text (a log), opened so that an
   // elevated program writes nowhere else: created when absent (with the
   // rights its folder passes on), else opened for reading and appending only;
@@ -133,12 +136,12 @@ class FileSystem {
   // disk file. Reads start at the beginning; every write goes to the end.
   virtual std::unique_ptr<File> openForAppend(std::string_view path) = 0;
   // The folder at path (a drive or share path), opened and held. Refused
-  // (ERROR_CANT_ACCESS_FILE) when path itself is a link or a junction or does
-  // not end at a folder on a drive or share, e.g. an object-manager name.
+  // (ERROR_CANT_ACCESS_FILE) when path itself is a link or a junction, when
+  // it does not end at a folder on a drive or share (an object-manager name,
+  // say), and when the folder opened is not at path itself, its full path
+  // with "." and ".." resolved: a link or junction on the way, or a drive
+  // mapped to another place, leads elsewhere.
   virtual OpenedFolder openFolder(std::string_view path) = 0;
-  // GetFullPathNameA: path made absolute against the current directory, with
-  // "." and ".." resolved; nullopt when it fails.
-  virtual std::optional<std::string> fullPath(std::string_view path) = 0;
 };
 
 }  // namespace nimbra::platform

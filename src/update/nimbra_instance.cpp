@@ -38,20 +38,19 @@ bool DesktopShellMayStart(platform::ShellElevation elevation) {
   return elevation == platform::ShellElevation::NotElevated || elevation == platform::ShellElevation::ElevatedAlone;
 }
 
-NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings) {
-  std::optional<std::string> folder = platform.files.fullPath(settings.installationFolder);
-  if (!folder) return {NimbraStartOutcome::NoFullPath, settings.installationFolder + settings.productKey + ".exe"};
-  AddTrailingBackslash(*folder);
-  NimbraStart start{NimbraStartOutcome::StartedThroughDesktopShell, *folder + settings.productKey + ".exe"};
+NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings, const platform::Folder& installation) {
+  std::string folder = installation.path();
+  AddTrailingBackslash(folder);
+  NimbraStart start{NimbraStartOutcome::StartedThroughDesktopShell, folder + settings.productKey + ".exe"};
   if (!platform.system.processIsElevated()) {
-    const std::intptr_t result = platform.processes.shellExecute("open", start.program, "", *folder, win::kSwShowNormal);
+    const std::intptr_t result = platform.processes.shellExecute("open", start.program, "", folder, win::kSwShowNormal);
     // ShellExecuteA reports success as a value above 32.
     start.outcome = result > 32 ? NimbraStartOutcome::StartedDirectly : NimbraStartOutcome::DirectStartFailed;
     if (result <= 32) start.code = static_cast<std::int32_t>(result);
     return start;
   }
   const platform::DesktopShellResult desktop =
-      platform.processes.shellExecuteAsDesktop("open", start.program, "", *folder, win::kSwShowNormal,
+      platform.processes.shellExecuteAsDesktop("open", start.program, "", folder, win::kSwShowNormal,
                                                DesktopShellMayStart);
   if (!desktop.started()) {
     start.outcome = NimbraStartOutcome::NoDesktopShell;
@@ -66,7 +65,6 @@ std::string DescribeNimbraStart(const NimbraStart& start) {
   constexpr const char* kOutcomes[] = {
       "Nimbra started through the shell: ",
       "Nimbra started through the desktop shell, as the desktop user: ",
-      "Nimbra not started: no full path for ",
       "Nimbra not started: the shell refused ",
       "Nimbra not started: no desktop shell could start it without administrator rights: ",
   };

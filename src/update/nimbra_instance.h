@@ -27,13 +27,12 @@ void AskNimbraToQuit(platform::Processes& processes);
 enum class NimbraStartOutcome {
   StartedDirectly,             // not elevated: the installer started it itself
   StartedThroughDesktopShell,  // elevated: the desktop shell started it, with the desktop user's rights
-  NoFullPath,                  // the installation folder could not be made a full path
   DirectStartFailed,           // ShellExecuteA refused; code is its result
   NoDesktopShell,              // elevated and no desktop shell started it; failedStep and code say why
 };
 
 struct NimbraStart {
-  NimbraStartOutcome outcome = NimbraStartOutcome::NoFullPath;
+  NimbraStartOutcome outcome = NimbraStartOutcome::DirectStartFailed;
   std::string program;  // the full path that was to be started
   platform::DesktopShellStep failedStep = platform::DesktopShellStep::None;
   std::int32_t code = 0;  // ShellExecuteA's result, or the HRESULT of the failed step
@@ -49,14 +48,14 @@ struct NimbraStart {
 // desktop user may change.
 bool DesktopShellMayStart(platform::ShellElevation elevation);
 
-// Opens installation folder + product key + ".exe" with the verb "open", no
-// parameters, the folder as its directory and SW_SHOWNORMAL; the folder made
-// a full path first, since neither the shell's current directory nor ours is
-// the one a relative folder was meant against. An elevated installer never
+// Opens product key + ".exe" of the installation folder, named by the
+// folder's checked path (Folder::path: where its handle is, not a path
+// looked up again), with the verb "open", no parameters, that folder as its
+// directory and SW_SHOWNORMAL. An elevated installer never
 // starts Nimbra with its own token: it asks the desktop shell, one that
 // DesktopShellMayStart accepts, and when no such shell can do it, Nimbra is
 // not started.
-NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings);
+NimbraStart StartNimbra(platform::Platform& platform, const Settings& settings, const platform::Folder& installation);
 
 // One line for the log: how Nimbra was started, or why not.
 std::string DescribeNimbraStart(const NimbraStart& start);

@@ -38,10 +38,11 @@ std::int32_t PackVersionFromHeader(std::span<const std::byte> firstBytes) {
 }
 
 PackPeek ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
-                                   MessageCatalogue& catalogue, const std::string& path) {
+                                   MessageCatalogue& catalogue, platform::Folder& folder, std::string_view name,
+                                   std::string_view path) {
   // Any failure is retried, not only a sharing conflict: a file that another
   // process is closing or replacing can fail other ways for a moment.
-  platform::OpenedFile opened = OpenExclusiveWithRetry(platform.files, platform.clock, path, RetryWhen::AnyFailure);
+  platform::OpenedFile opened = OpenExclusiveWithRetry(folder, platform.clock, name, RetryWhen::AnyFailure);
   if (!opened.file) {
     ShowCatalogueMessage(platform.boxes, settings, catalogue.formatLines("filecantopen", {SystemText(path)}));
     return {std::nullopt, opened.error};
@@ -49,8 +50,8 @@ PackPeek ProbeInstalledPackVersion(const platform::Platform& platform, const Set
   return {VersionOf(*opened.file), 0};
 }
 
-PackPeek PeekInstalledPackVersion(platform::FileSystem& files, std::string_view path) {
-  platform::OpenedFile opened = files.openFile(path, platform::FileAccess::Read,
+PackPeek PeekInstalledPackVersion(platform::Folder& folder, std::string_view name) {
+  platform::OpenedFile opened = folder.openFile(name, platform::FileAccess::Read,
                                                win::kShareRead | win::kShareWrite | win::kShareDelete,
                                                platform::FileCreation::OpenExisting);
   if (!opened.file) return {std::nullopt, opened.error};

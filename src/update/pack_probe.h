@@ -32,17 +32,19 @@ struct PackPeek {
   std::uint32_t error = 0;              // the open's Win32 error then (2: no pack installed)
 };
 
-// Reads the installed version of the pack at packPath, a full path. The file is opened with no sharing, up to 17 times
-// with a 256 ms sleep after each failure, so this also waits for a Nimbra that
-// is closing the pack. When every attempt fails, shows all lines of the
-// catalogue's "filecantopen" with %1 = the full path through
-// ShowCatalogueMessage and returns no version, with the last attempt's error.
-// Nothing stays open and nothing is written.
+// Reads the installed version of the pack `name` of folder, whose full path
+// is packPath. The file is opened with no sharing, up to 17 times with a
+// 256 ms sleep after each failure, so this also waits for a Nimbra that is
+// closing the pack. When every attempt fails, shows all lines of the
+// catalogue's "filecantopen" with %1 = packPath through ShowCatalogueMessage
+// and returns no version, with the last attempt's error. Nothing stays open
+// and nothing is written.
 PackPeek ProbeInstalledPackVersion(const platform::Platform& platform, const Settings& settings,
-                                   MessageCatalogue& catalogue, const std::string& packPath);
+                                   MessageCatalogue& catalogue, platform::Folder& folder, std::string_view name,
+                                   std::string_view packPath);
 
 // The installed version for a log, where the run itself does not probe: one
 // open that shares everything, so that it neither waits nor keeps anyone out.
-PackPeek PeekInstalledPackVersion(platform::FileSystem& files, std::string_view path);
+PackPeek PeekInstalledPackVersion(platform::Folder& folder, std::string_view name);
 
 }  // namespace nimbra

@@ -1,5 +1,6 @@
 #include "update/update_run.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,10 @@ struct RunContext {
   const InstallerConfiguration& configuration;
   RunLog& log;
   bool quiet;  // no box is shown: no one is there to ask
+  // The installation folder, held open from the moment the run decided on
+  // it: every later step goes through this handle, so that no link or
+  // junction re-pointed meanwhile steers a step elsewhere.
+  std::unique_ptr<platform::Folder> installation;
 };
 
 void NameTheProduct(Settings& settings, const InstallerConfiguration& configuration) {
@@ -71,13 +76,31 @@ bool FindInstallation(RunContext& run) {
   return true;
 }
 
-// Only a drive or share path counts as a folder: any other form could reach
-// the object manager's names or the current folder.
-bool NimbraIsInstalled(RunContext& run) {
+// The plain file `name` looked up through the folder's handle: 0 when it is
+// there, else the Win32 error (a folder or a link of that name is refused).
+std::uint32_t LookUp(platform::Folder& folder, std::string_view name) {
+  const platform::OpenedFile found =
+      folder.openFile(name, platform::FileAccess::Attributes, win::kShareRead | win::kShareWrite | win::kShareDelete,
+                      platform::FileCreation::OpenExisting);
+  return found.file ? 0 : found.error;
+}
+
+// Opens the installation folder once, and finds Nimbra in it. Only a drive or
+// share path counts as a folder: any other form could reach the object
+// manager's names or the current folder; and the folder must be at that path
+// itself, not reached through a link or junction.
+bool OpenInstallation(RunContext& run) {
   const std::string& folder = run.settings.installationFolder;
+  platform::OpenedFolder opened;
   if (!platform::IsDriveOrSharePath(folder)) {
     run.log.record("installation folder refused: not a drive or share path");
-  } else if (run.platform.files.fileExists(folder + "nimbra.exe")) {
+  } else if (opened = run.platform.files.openFolder(folder); !opened.folder) {
+    run.log.record((opened.error == win::kErrorCantAccessFile
+                        ? std::string("installation folder refused: a link, or reached through one (error ")
+                        : std::string("installation folder not opened (error ")) +
+                   std::to_string(opened.error) + ")");
+  } else if (LookUp(*opened.folder, "nimbra.exe") == 0) {
+    run.installation = std::move(opened.folder);
     return true;
   }
   ShowBilingualError(run.platform.boxes, run.settings,
@@ -111,8 +134,7 @@ void RecordInstalledPack(RunContext& run, std::optional<std::int32_t> version, s
 // The modest run reads no pack; its log still tells which one was there.
 void PeekForTheLog(RunContext& run) {
   if (!run.log.enabled()) return;
-  PackPeek peek = PeekInstalledPackVersion(run.platform.files,
-                                           run.settings.installationFolder + run.configuration.packFileName);
+  PackPeek peek = PeekInstalledPackVersion(*run.installation, run.configuration.packFileName);
   RecordInstalledPack(run, peek.version, peek.error);
 }
 
@@ -137,11 +159,14 @@ std::optional<ExitCode> AskToInstall(RunContext& run, MessageCatalogue& catalogu
   }
   const std::string& packFileName = run.configuration.packFileName;
   const std::string packPath = run.settings.installationFolder + packFileName;
-  if (!run.platform.files.fileExists(packPath)) {
+  // Only a plain file is a pack to probe; a folder or a link of its name is
+  // none, and the write replaces that name, never what a link names.
+  if (LookUp(*run.installation, packFileName) != 0) {
     RecordInstalledPack(run, std::nullopt, win::kErrorFileNotFound);
   } else {
     // The probe's exclusive, retried open is also the wait for a Nimbra that was just asked to quit.
-    const PackPeek installed = ProbeInstalledPackVersion(run.platform, run.settings, catalogue, packPath);
+    const PackPeek installed =
+        ProbeInstalledPackVersion(run.platform, run.settings, catalogue, *run.installation, packFileName, packPath);
     RecordInstalledPack(run, installed.version, installed.error);
     // "Retry later" only when another program holds the pack; any other
     // reason will not go away by waiting.
@@ -196,8 +221,9 @@ ExitCode InstallPack(RunContext& run) {
   const std::string targetPath = run.settings.installationFolder + run.configuration.packFileName;
   const CarriedPackCheck check = CarriedCheck(run);
   const bool atRestart = run.quiet && run.settings.startArgument == "modest";
-  const InstallOutcome outcome = InstallResourceFile(run.platform, run.settings, run.random, resource.name,
-                                                     resource.type, targetPath, check, atRestart);
+  const InstallOutcome outcome =
+      InstallResourceFile(run.platform, run.settings, run.random, resource.name, resource.type,
+                          {*run.installation, run.configuration.packFileName, targetPath}, check, atRestart);
   if (outcome.restartRefusal)
     run.log.record("replacement at the next restart refused (error " + std::to_string(*outcome.restartRefusal) + ")");
   switch (outcome.result) {
@@ -216,7 +242,7 @@ ExitCode InstallPack(RunContext& run) {
 // "EstimatedSize" after every write attempt; the pack's version for detection
 // rules only once that pack is in place.
 void RecordInstallation(RunContext& run, bool packWritten) {
-  const SizeRecord size = RecordInstallationSize(run.platform, run.settings, run.registry);
+  const SizeRecord size = RecordInstallationSize(run.platform, run.settings, run.registry, *run.installation);
   if (size.written) {
     run.log.record("\"EstimatedSize\" = " + std::to_string(*size.written) + " KiB");
   } else if (size.walk == FolderWalk::TooManyEntries) {
@@ -236,7 +262,9 @@ void RecordInstallation(RunContext& run, bool packWritten) {
                      : name + " not written");
 }
 
-void StartNimbraAndRecord(RunContext& run) { run.log.record(DescribeNimbraStart(StartNimbra(run.platform, run.settings))); }
+void StartNimbraAndRecord(RunContext& run) {
+  run.log.record(DescribeNimbraStart(StartNimbra(run.platform, run.settings, *run.installation)));
+}
 
 // The modest run starts Nimbra on "runapp": it was asked to quit for the
 // update, whatever came of it.
@@ -274,8 +302,8 @@ ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFi
   RunContext run{platform, state.settings, *state.registry, state.random, configuration, log, quiet};
   NameTheProduct(run.settings, configuration);
   if (!FindInstallation(run)) return ExitCode::Failed;
-  if (!NimbraIsInstalled(run)) return ExitCode::NotInstalled;
-  if (!LoadLanguageFiles(platform, run.settings, run.registry, languages)) return ExitCode::Failed;
+  if (!OpenInstallation(run)) return ExitCode::NotInstalled;
+  if (!LoadLanguageFiles(platform, run.settings, run.registry, *run.installation, languages)) return ExitCode::Failed;
   MessageCatalogue catalogue(platform, run.settings, languages);
   if (!HasAdministratorRights(run, catalogue)) return ExitCode::NotAdministrator;
   CloseRunningNimbra(run);

@@ -163,6 +163,22 @@ class InstallationFolder(UpdateRunTestCase):
         self.assertNothingWritten(installed_version=5)
         self.assertNimbraNotStarted()
 
+    def test_a_folder_that_is_a_link_or_is_reached_through_one_is_no_installation(self):
+        # A link can be re-pointed at any moment: only a folder at its path itself is opened.
+        self.install.create(pack_version=5)
+        parent = self.install.windows_folder.rstrip("\\").rsplit("\\", 1)[0]
+        os.symlink(self.install.folder, self.install.folder.parent / "link")
+        os.symlink(self.install.folder.parent, self.install.folder.parent / "way")
+        for folder in (parent + "\\link", parent + "\\way\\" + self.install.folder.name):
+            self.set_last_run_folder(folder)
+            run = self.run_installer(self.log_argument(), answers=[YES, YES])
+            self.assertEndedNormally(run, NOT_INSTALLED)
+            self.assertBoxes(run, [self.english_error(NO_NIMBRA_ENGLISH)])
+            self.assertIn("installation folder refused: a link, or reached through one (error 1920)",
+                          self.log_records())
+        self.assertNothingWritten(installed_version=5)
+        self.assertNimbraNotStarted()
+
     def test_temporaries_an_earlier_run_left_are_removed_and_other_files_kept(self):
         self.install.create(pack_version=5)
         self.set_last_run_folder()

@@ -135,57 +135,6 @@ TEST_F(FilesTest, ExclusiveOpenFailsWithSharingViolationWhileAnotherProcessHolds
   EXPECT_NE(afterRelease.file, nullptr) << afterRelease.error;
 }
 
-TEST_F(FilesTest, ReplaceFileSwapsInTheSourceAndRemovesIt) {
-  testing::writeWholeFile(folder_ + "dwix.tmp", "new pack");
-  testing::writeWholeFile(folder_ + "dwix.cok", "old pack, longer");
-  EXPECT_EQ(files_.replaceFile(folder_ + "dwix.tmp", folder_ + "dwix.cok"), 0u);
-  EXPECT_EQ(contentOf("dwix.cok"), "new pack");
-  EXPECT_FALSE(files_.fileExists(folder_ + "dwix.tmp"));
-}
-
-TEST_F(FilesTest, ReplaceFileCreatesAMissingTarget) {
-  testing::writeWholeFile(folder_ + "dwix.tmp", "new pack");
-  EXPECT_EQ(files_.replaceFile(folder_ + "dwix.tmp", folder_ + "dwix.cok"), 0u);
-  EXPECT_EQ(contentOf("dwix.cok"), "new pack");
-}
-
-TEST_F(FilesTest, ReplaceFileWithAMissingSourceFailsAndKeepsTheTarget) {
-  testing::writeWholeFile(folder_ + "dwix.cok", "old pack");
-  EXPECT_EQ(files_.replaceFile(folder_ + "dwix.tmp", folder_ + "dwix.cok"),
-            win::kErrorFileNotFound);
-  EXPECT_EQ(contentOf("dwix.cok"), "old pack");
-}
-
-TEST_F(FilesTest, ReplaceFileOntoATargetHeldByAnotherProcessFailsAndKeepsBoth) {
-  testing::writeWholeFile(folder_ + "dwix.tmp", "new pack");
-  testing::writeWholeFile(folder_ + "dwix.cok", "old pack");
-  testing::HelperProcess holder("--hold-file", folder_ + "dwix.cok");
-  ASSERT_TRUE(holder.ready());
-  EXPECT_NE(files_.replaceFile(folder_ + "dwix.tmp", folder_ + "dwix.cok"), 0u);
-  holder.release();
-  EXPECT_EQ(contentOf("dwix.cok"), "old pack");
-  EXPECT_EQ(contentOf("dwix.tmp"), "new pack");
-}
-
-TEST_F(FilesTest, DeleteFileRemovesTheFileAndFailsWhenItIsGone) {
-  testing::writeWholeFile(folder_ + "dwix.tmp", "x");
-  EXPECT_TRUE(files_.deleteFile(folder_ + "dwix.tmp"));
-  EXPECT_FALSE(files_.fileExists(folder_ + "dwix.tmp"));
-  EXPECT_FALSE(files_.deleteFile(folder_ + "dwix.tmp"));
-}
-
-TEST_F(FilesTest, FileAndFolderTestsTellFilesFromFolders) {
-  testing::writeWholeFile(folder_ + "nimbra.exe", "MZ");
-  ASSERT_TRUE(::CreateDirectoryA((folder_ + "language").c_str(), nullptr));
-  EXPECT_TRUE(files_.fileExists(folder_ + "nimbra.exe"));
-  EXPECT_TRUE(files_.fileExists(folder_ + "NIMBRA.EXE"));
-  EXPECT_FALSE(files_.folderExists(folder_ + "nimbra.exe"));
-  EXPECT_TRUE(files_.folderExists(folder_ + "language"));
-  EXPECT_FALSE(files_.fileExists(folder_ + "language"));
-  EXPECT_FALSE(files_.fileExists(folder_ + "absent.exe"));
-  EXPECT_FALSE(files_.folderExists(folder_ + "absent"));
-}
-
 // The log's file: created or appended to, never reached through another name.
 TEST_F(FilesTest, AppendFileIsCreatedThenAppendedToAndSharedForReading) {
   for (const char* line : {"first\r\n", "second\r\n"}) {

@@ -35,7 +35,7 @@ TEST(FullDisk, WriteBeyondTheFreeSpaceReturnsAShortCountAndTheNextOneFails) {
   EXPECT_EQ(error, win::kErrorDiskFull);
 
   opened.file.reset();
-  EXPECT_TRUE(files.deleteFile(path));
+  EXPECT_TRUE(::DeleteFileA(path.c_str()));
 }
 
 }  // namespace

@@ -25,10 +25,12 @@ class ProbeUnderWine : public ::testing::Test {
     writeWholeFile(settings_.installationFolder + "language\\english.lng",
                    "[filecantopen]\r\nCan't open %1\r\nPlease close Nimbra.\r\n\r\n");
     languages_.setSelected(languages_.add("english.lng"));
+    languages_.setFolder(platform_.files.openFolder(settings_.installationFolder + "language").folder);
   }
 
   std::optional<std::int32_t> probe() {
-    return ProbeInstalledPackVersion(platform_, settings_, catalogue_, settings_.installationFolder + "dwix.cok").version;
+    auto folder = platform_.files.openFolder(settings_.installationFolder).folder;
+    return ProbeInstalledPackVersion(platform_, settings_, catalogue_, *folder, "dwix.cok", pack_).version;
   }
 
   InstallPlatform world_;

@@ -28,11 +28,16 @@ class InstallResourceUnderWine : public ::testing::Test {
   // Checked against the module's pack as the table computes it, so that the
   // processor's instruction (where the emulator or the machine has it) is
   // checked too, in this very build.
-  InstallOutcome install(const std::string& target) {
+  InstallOutcome install(const std::string& target, std::string_view resource = "dwix") {
     const std::string pack = modulePack();
     const auto bytes = std::as_bytes(std::span(pack));
     const PackCheck record{bytes.size(), ~Crc32cByTable(~0u, bytes)};
-    return InstallResourceFile(world_.platform(), settings_, random_, "dwix", "cok", target, {true, record});
+    const std::size_t cut = target.find_last_of('\\') + 1;
+    platform::OpenedFolder folder = world_.platform().files.openFolder(target.substr(0, cut));
+    EXPECT_NE(folder.folder, nullptr) << folder.error;
+    if (!folder.folder) return {};
+    return InstallResourceFile(world_.platform(), settings_, random_, resource, "cok",
+                               {*folder.folder, std::string_view(target).substr(cut), target}, {true, record});
   }
 
   InstallPlatform world_;
@@ -96,18 +101,9 @@ TEST_F(InstallResourceUnderWine, PackHeldThroughoutIsLeftAsItWasAfterAbout4Point
   EXPECT_EQ(namesIn(folder_), std::vector<std::string>{"dwix.cok"});
 }
 
-TEST_F(InstallResourceUnderWine, MissingFolderShowsTheBoxAndCreatesNothing) {
-  const std::string target = folder_ + "absent\\dwix.cok";
-  EXPECT_EQ(install(target), InstallResult::Failed);
-  EXPECT_EQ(world_.boxes.texts, std::vector<std::string>{"Can't install file " + target});
-  EXPECT_TRUE(namesIn(folder_).empty());
-  EXPECT_TRUE(world_.clock.sleeps.empty());
-}
-
 TEST_F(InstallResourceUnderWine, MissingResourceLeavesThePackUntouched) {
   writeWholeFile(target_, kOldPack);
-  EXPECT_EQ(InstallResourceFile(world_.platform(), settings_, random_, "crickets", "cok", target_, {}),
-            InstallResult::Failed);
+  EXPECT_EQ(install(target_, "crickets"), InstallResult::Failed);
   EXPECT_EQ(world_.boxes.texts, std::vector<std::string>{"Can't install file " + target_});
   EXPECT_EQ(readWholeFile(target_), kOldPack);
   EXPECT_EQ(namesIn(folder_), std::vector<std::string>{"dwix.cok"});

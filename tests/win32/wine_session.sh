@@ -12,6 +12,9 @@
 # lingers out. Started here, in a session of their own and with no pipe, they
 # serve every test of the prefix. A server that is just lingering out (say
 # after the tests were listed) is let go first.
+# Without a prefix the one made would be the current folder, and making it
+# clears that folder first.
+: "${WINEPREFIX:?is not set: source scripts/wine-env.sh first}"
 case "${1:-}" in
   start)
     python3 "$(dirname "$0")/../e2e/harness/wine.py" "$WINEPREFIX" || exit 1

@@ -18,7 +18,9 @@ struct DispositionInformation {
 constexpr NTSTATUS kStatusNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
 constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000D);
 constexpr NTSTATUS kStatusNotSupported = static_cast<NTSTATUS>(0xC00000BB);
+constexpr NTSTATUS kStatusOplockBreakInProgress = static_cast<NTSTATUS>(0x00000108);
 constexpr DWORD kObjCaseInsensitive = 0x40;
+constexpr DWORD kFileCompleteIfOplocked = 0x00000100;
 
 template <typename Function>
 Function* Ntdll(const char* name) {
@@ -54,14 +56,21 @@ RelativeOpen OpenInFolder(HANDLE folder, std::wstring_view name, DWORD access, D
   InitializeObjectAttributes(&attributes, &counted, kObjCaseInsensitive, folder, nullptr);
   IO_STATUS_BLOCK status{};
   HANDLE handle = INVALID_HANDLE_VALUE;
-  const NTSTATUS result =
-      createFile(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-                 disposition, options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  // An opportunistic lock that this open would break does not hold it up:
+  // another program may never answer the break. A break in progress is a
+  // file in use, as another program's open with no sharing would be.
+  const NTSTATUS result = createFile(
+      &handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
+      options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | kFileCompleteIfOplocked, nullptr, 0);
   if (!NT_SUCCESS(result)) {
     opened.error = ErrorOf(result);
     return opened;
   }
   opened.handle = UniqueFile(handle);
+  if (result == kStatusOplockBreakInProgress) {
+    opened.handle = UniqueFile();
+    opened.error = ERROR_SHARING_VIOLATION;
+  }
   return opened;
 }
 

@@ -23,7 +23,9 @@ struct RelativeOpen {
 // Opens `name` (no folder part) in `folder` for access, with share and
 // NtCreateFile's disposition (FILE_OPEN, FILE_CREATE, FILE_OVERWRITE_IF) and
 // options (FILE_NON_DIRECTORY_FILE or FILE_DIRECTORY_FILE). A link or a
-// junction of that name is opened as itself, never followed. Synchronous.
+// junction of that name is opened as itself, never followed. Synchronous; an
+// opportunistic lock of another program's is not waited for: the open fails
+// with ERROR_SHARING_VIOLATION while that lock's break is in progress.
 RelativeOpen OpenInFolder(HANDLE folder, std::wstring_view name, DWORD access, DWORD share, DWORD disposition,
                           DWORD options);
 

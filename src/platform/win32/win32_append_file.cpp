@@ -7,6 +7,7 @@
 #include "platform/win32/final_path.h"
 #include "platform/win32/folder_relative.h"
 #include "platform/win32/loaded_function.h"
+#include "platform/win32/win32_file.h"
 
 namespace nimbra::win32 {
 namespace {
@@ -23,27 +24,10 @@ UniqueFile Open(const std::string& path, DWORD access, DWORD creation) {
                                   nullptr));
 }
 
-// The path as Windows resolves it without looking at the disk, then with its
-// short (8.3) names made long, so that it compares with a final path.
-std::optional<std::string> LongFullPath(const std::string& path) {
-  char full[MAX_PATH * 4];
-  DWORD length = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  if (length == 0 || length >= sizeof full) return std::nullopt;
-  char longPath[MAX_PATH * 4];
-  length = ::GetLongPathNameA(full, longPath, sizeof longPath);
-  if (length == 0 || length >= sizeof longPath) return std::nullopt;
-  return std::string(longPath, length);
-}
-
 bool IsThePlainFileNamed(HANDLE file, const std::string& path) {
   BY_HANDLE_FILE_INFORMATION info{};
-  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info)) return false;
-  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) return false;
-  if (info.nNumberOfLinks != 1) return false;
-  std::optional<std::string> final = FinalPath(file);
-  if (!final) return true;  // no way to ask: the checks above must do
-  std::optional<std::string> asked = LongFullPath(path);
-  return asked && ::lstrcmpiA(asked->c_str(), final->c_str()) == 0;
+  return IsPlainDiskFile(file) && ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+         IsAtPath(file, path);
 }
 
 // The file just created, open again through its handle (the path is not

@@ -23,8 +23,15 @@ DWORD DesiredAccess(platform::FileAccess access) {
     case platform::FileAccess::Read: return GENERIC_READ;
     case platform::FileAccess::Write: return GENERIC_WRITE;
     case platform::FileAccess::ReadWrite: return GENERIC_READ | GENERIC_WRITE;
+    case platform::FileAccess::Attributes: break;
   }
-  return 0;
+  return FILE_READ_ATTRIBUTES;
+}
+
+bool IsPlainDiskFile(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
 std::optional<std::size_t> Win32File::read(std::span<std::byte> buffer) {
@@ -45,12 +52,6 @@ bool Win32File::flush() {
   if (::FlushFileBuffers(handle_.get())) return true;
   error_ = ::GetLastError();
   return false;
-}
-
-bool Win32File::isPlainDiskFile() const {
-  BY_HANDLE_FILE_INFORMATION info{};
-  return ::GetFileType(handle_.get()) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle_.get(), &info) &&
-         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
 std::uint32_t Win32File::rename(std::string_view name) {

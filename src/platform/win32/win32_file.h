@@ -8,8 +8,12 @@
 
 namespace nimbra::win32 {
 
-// GENERIC_READ, GENERIC_WRITE or both.
+// GENERIC_READ, GENERIC_WRITE, both, or FILE_READ_ATTRIBUTES alone.
 DWORD DesiredAccess(platform::FileAccess access);
+
+// A plain file of a disk (FILE_TYPE_DISK, neither a folder nor a reparse
+// point): not a device, a pipe or a console, whose reads may never end.
+bool IsPlainDiskFile(HANDLE handle);
 
 class Win32File final : public platform::File {
  public:
@@ -21,7 +25,6 @@ class Win32File final : public platform::File {
   std::optional<std::size_t> write(std::span<const std::byte> data) override;
   bool flush() override;
   std::uint32_t error() const override { return error_; }
-  bool isPlainDiskFile() const override;
   std::uint32_t rename(std::string_view name) override;
   bool discard() override;
   std::uint32_t replaceAtRestart(std::string_view name) override;

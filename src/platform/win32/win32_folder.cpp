@@ -31,25 +31,6 @@ bool IsPlainFolder(HANDLE handle) {
          (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
-bool IsPlainFile(HANDLE handle) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  return ::GetFileInformationByHandle(handle, &info) &&
-         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-}
-
-// The last name of a path without its trailing separators.
-std::string LastName(std::string path) {
-  while (!path.empty() && IsSeparator(path.back())) path.pop_back();
-  return path.substr(path.find_last_of("\\/") + 1);
-}
-
-// Its short (8.3) names made long, as a final path has them; as it stands when that fails.
-std::string LongPath(const std::string& path) {
-  char longPath[MAX_PATH * 4];
-  const DWORD length = ::GetLongPathNameA(path.c_str(), longPath, sizeof longPath);
-  return length == 0 || length >= sizeof longPath ? path : std::string(longPath, length);
-}
-
 // A single name of this folder, in UTF-16; empty when it is none.
 std::wstring NameInFolder(std::string_view name) {
   if (!platform::IsSingleName(name)) return {};
@@ -65,21 +46,31 @@ DWORD Disposition(platform::FileCreation creation) {
   return FILE_OPEN;
 }
 
+// DELETE, so that the file can be renamed or discarded through this very
+// handle, where it costs no one anything: an open that writes, or one that
+// shares nothing and keeps everyone out anyway. A reader that shares keeps
+// out no one who shares as much.
+DWORD AccessInFolder(platform::FileAccess access, std::uint32_t shareMode) {
+  const bool mayDelete = access == platform::FileAccess::Write || access == platform::FileAccess::ReadWrite ||
+                         (shareMode == 0 && access != platform::FileAccess::Attributes);
+  return DesiredAccess(access) | FILE_READ_ATTRIBUTES | (mayDelete ? DELETE : 0);
+}
+
 class Win32Folder final : public platform::Folder {
  public:
-  // final: where the folder is (FinalPath), nullopt where the system cannot say.
-  Win32Folder(UniqueFile handle, std::optional<std::string> final)
-      : handle_(std::move(handle)), final_(std::move(final)) {}
+  // path: where the folder is (see Folder::path); finalKnown: whether the
+  // system named it, so that what is opened in it can be checked against it.
+  Win32Folder(UniqueFile handle, std::string path, bool finalKnown)
+      : handle_(std::move(handle)), path_(std::move(path)), finalKnown_(finalKnown) {}
 
   platform::OpenedFile openFile(std::string_view name, platform::FileAccess access, std::uint32_t shareMode,
                                 platform::FileCreation creation) override {
     const std::wstring wide = NameInFolder(name);
     if (wide.empty()) return {nullptr, ERROR_INVALID_NAME};
-    // DELETE, so that the file can be renamed or discarded through this very handle.
-    RelativeOpen opened = OpenInFolder(handle_.get(), wide, DesiredAccess(access) | DELETE | FILE_READ_ATTRIBUTES,
-                                       shareMode, Disposition(creation), FILE_NON_DIRECTORY_FILE);
+    RelativeOpen opened = OpenInFolder(handle_.get(), wide, AccessInFolder(access, shareMode), shareMode,
+                                       Disposition(creation), FILE_NON_DIRECTORY_FILE);
     if (!opened.handle) return {nullptr, opened.error};
-    if (!IsPlainFile(opened.handle.get()) || !isHere(opened.handle.get(), name)) {
+    if (!IsPlainDiskFile(opened.handle.get()) || !isHere(opened.handle.get(), name)) {
       // One this open created goes again; a name that was there stays.
       if (creation == platform::FileCreation::CreateNew) MarkForDeletion(opened.handle.get());
       return {nullptr, ERROR_CANT_ACCESS_FILE};
@@ -90,7 +81,12 @@ class Win32Folder final : public platform::Folder {
   std::vector<platform::DirectoryEntry> list(std::size_t most) override {
     std::vector<platform::DirectoryEntry> entries;
     if (most == 0) return entries;
-    ListFolder(handle_.get(), [&](const ListedEntry& entry) {
+    // A handle of its own for each listing, opened through this one with no
+    // name (no path is looked up): Wine keeps a handle's first listing and
+    // shows it again, without what was created in the folder since.
+    const RelativeOpen listing =
+        OpenInFolder(handle_.get(), L"", kFolderAccess, kFolderShare, FILE_OPEN, FILE_DIRECTORY_FILE);
+    ListFolder(listing.handle ? listing.handle.get() : handle_.get(), [&](const ListedEntry& entry) {
       entries.push_back({WideToAnsi(entry.name), entry.attributes, entry.size});
       return entries.size() < most;
     });
@@ -102,26 +98,31 @@ class Win32Folder final : public platform::Folder {
     if (wide.empty()) return nullptr;
     RelativeOpen opened = OpenInFolder(handle_.get(), wide, kFolderAccess, kFolderShare, FILE_OPEN, FILE_DIRECTORY_FILE);
     if (!opened.handle || !IsPlainFolder(opened.handle.get()) || !isHere(opened.handle.get(), name)) return nullptr;
-    std::optional<std::string> final = FinalPath(opened.handle.get());
-    return std::make_unique<Win32Folder>(std::move(opened.handle), std::move(final));
+    return std::make_unique<Win32Folder>(std::move(opened.handle), inHere(name), finalKnown_);
   }
 
+  const std::string& path() const override { return path_; }
+
  private:
+  std::string inHere(std::string_view name) const {
+    std::string path = path_;
+    if (!IsSeparator(path.back())) path += '\\';
+    return path.append(name);
+  }
+
   // Whether what was opened as `name` is that name of this folder. Windows
   // opens a link itself (FILE_OPEN_REPARSE_POINT), and then its attributes
   // refuse it; Wine follows a link and shows no such attribute, but its final
   // path is elsewhere.
   bool isHere(HANDLE opened, std::string_view name) const {
-    if (!final_) return true;  // no way to ask: the attributes must do
-    std::string expected = *final_;
-    if (!IsSeparator(expected.back())) expected += '\\';
-    expected += name;
+    if (!finalKnown_) return true;  // no way to ask: the attributes must do
     const std::optional<std::string> actual = FinalPath(opened);
-    return actual && ::lstrcmpiA(actual->c_str(), expected.c_str()) == 0;
+    return actual && ::lstrcmpiA(actual->c_str(), inHere(name).c_str()) == 0;
   }
 
   UniqueFile handle_;
-  std::optional<std::string> final_;
+  std::string path_;
+  bool finalKnown_;
 };
 
 }  // namespace
@@ -139,13 +140,14 @@ platform::OpenedFolder OpenFolderAt(std::string_view pathView) {
     return {nullptr, error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error};
   }
   if (!IsPlainFolder(handle.get())) return {nullptr, ERROR_CANT_ACCESS_FILE};
-  // Where the system can say, the folder must be on a drive or a share too,
-  // under the name asked for: a link whose attributes do not show it (Wine
-  // shows none for a folder link) still ends at a folder of another name.
+  // Where the system can say, the folder must be at path itself: a link or a
+  // junction on the way, or at its end where its attributes do not show it
+  // (Wine shows none for a folder link), ends at a folder elsewhere.
+  const std::optional<std::string> full = LongFullPath(path);
   const std::optional<std::string> final = FinalPath(handle.get());
-  if (final && (final->empty() || ::lstrcmpiA(LastName(*final).c_str(), LastName(LongPath(path)).c_str()) != 0))
+  if (!full || (final && (final->empty() || ::lstrcmpiA(final->c_str(), full->c_str()) != 0)))
     return {nullptr, ERROR_CANT_ACCESS_FILE};
-  return {std::make_unique<Win32Folder>(std::move(handle), final), 0};
+  return {std::make_unique<Win32Folder>(std::move(handle), final ? *final : *full, final.has_value()), 0};
 }
 
 }  // namespace nimbra::win32

@@ -15,20 +15,6 @@ bool isAbsolute(std::string_view path) {
   return (path.size() >= 2 && path[1] == ':') || path.starts_with("\\\\");
 }
 
-// Windows wildcards: '*' any run, '?' one character; "*.*" matches every name.
-bool matches(std::string_view mask, std::string_view name) {
-  if (mask == "*.*" || mask == "*") return true;
-  if (mask.empty()) return name.empty();
-  if (mask[0] == '*') {
-    for (std::size_t skip = 0; skip <= name.size(); ++skip)
-      if (matches(mask.substr(1), name.substr(skip))) return true;
-    return false;
-  }
-  if (name.empty()) return false;
-  if (mask[0] != '?' && ToLowerAscii(mask[0]) != ToLowerAscii(name[0])) return false;
-  return matches(mask.substr(1), name.substr(1));
-}
-
 std::string lastComponent(std::string_view path) {
   auto at = path.find_last_of('\\');
   return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
@@ -91,7 +77,6 @@ class FakeFile : public platform::File {
   }
 
   std::uint32_t error() const override { return error_; }
-  bool isPlainDiskFile() const override { return !fs_.nodes_.at(record_.key).device; }
 
   std::uint32_t rename(std::string_view name) override {
     if (folder_.empty()) return win::kErrorNotSupported;
@@ -156,9 +141,10 @@ class FakeFolder : public platform::Folder {
     if (!platform::IsSingleName(name)) return {nullptr, win::kErrorInvalidName};
     const std::string path = path_ + "\\" + std::string(name);
     auto it = fs_.nodes_.find(fs_.key(path));
-    if (it != fs_.nodes_.end() && (it->second.folder || (it->second.attributes & win::kAttributeReparsePoint)))
+    if (it != fs_.nodes_.end() &&
+        (it->second.folder || it->second.device || (it->second.attributes & win::kAttributeReparsePoint)))
       return {nullptr, win::kErrorCantAccessFile};
-    platform::OpenedFile opened = fs_.openFile(path, access, shareMode, creation);
+    platform::OpenedFile opened = fs_.openAt(path, access, shareMode, creation);
     if (opened.file) static_cast<FakeFile&>(*opened.file).openedIn(path_);
     return opened;
   }
@@ -176,13 +162,15 @@ class FakeFolder : public platform::Folder {
 
   std::unique_ptr<platform::Folder> openFolder(std::string_view name) override {
     if (!platform::IsSingleName(name)) return nullptr;
-    return fs_.openFolder(path_ + "\\" + std::string(name)).folder;
+    return fs_.openFolderAt(path_ + "\\" + std::string(name)).folder;
   }
+
+  const std::string& path() const override { return path_; }
 
  private:
   FakeFileSystem& fs_;
   std::string key_;
-  std::string path_;  // as opened, for the names of what is created in it
+  std::string path_;  // full, as opened, for the names of what is created in it
 };
 
 std::string FakeFileSystem::key(std::string_view path) const {
@@ -338,17 +326,26 @@ bool FakeFileSystem::inUse(const std::string& k) const {
 
 platform::OpenedFile FakeFileSystem::openFile(std::string_view path, platform::FileAccess access,
                                               std::uint32_t shareMode, platform::FileCreation creation) {
+  platform::OpenedFile opened = openAt(path, access, shareMode, creation);
+  pathCalls_.push_back(log_.back());
+  return opened;
+}
+
+platform::OpenedFile FakeFileSystem::openAt(std::string_view path, platform::FileAccess access,
+                                            std::uint32_t shareMode, platform::FileCreation creation) {
   using platform::FileAccess;
   using platform::FileCreation;
   std::string k = key(path);
-  static const char* const kAccess[] = {"read", "write", "readwrite"};
+  static const char* const kAccess[] = {"read", "write", "readwrite", "attributes"};
   static const char* const kCreation[] = {"open-existing", "create-new", "create-always"};
   log_.push_back(k + " " + kAccess[static_cast<int>(access)] + " share=" + std::to_string(shareMode) + " " +
                  kCreation[static_cast<int>(creation)]);
   if (auto error = faults_.take(Call::FileOpen)) return {nullptr, *error};
 
-  bool reads = access != FileAccess::Write;
-  bool writes = access != FileAccess::Read;
+  const bool reads = access == FileAccess::Read || access == FileAccess::ReadWrite;
+  const bool writes = access == FileAccess::Write || access == FileAccess::ReadWrite;
+  // Attributes alone conflict with no one's sharing.
+  const bool attributesOnly = access == FileAccess::Attributes;
   auto parent = nodes_.find(parentKey(k));
   if (parent == nodes_.end() || !parent->second.folder) return {nullptr, win::kErrorPathNotFound};
   auto it = nodes_.find(k);
@@ -356,13 +353,13 @@ platform::OpenedFile FakeFileSystem::openFile(std::string_view path, platform::F
   if (present && it->second.folder) return {nullptr, win::kErrorAccessDenied};
   if (!present && creation == FileCreation::OpenExisting) return {nullptr, win::kErrorFileNotFound};
   if (present && creation == FileCreation::CreateNew) return {nullptr, win::kErrorFileExists};
-  if (present && it->second.openError != 0) return {nullptr, it->second.openError};
-  if (present && clock_.nowMs < it->second.heldUntil) return {nullptr, win::kErrorSharingViolation};
+  if (present && !attributesOnly && it->second.openError != 0) return {nullptr, it->second.openError};
+  if (present && !attributesOnly && clock_.nowMs < it->second.heldUntil) return {nullptr, win::kErrorSharingViolation};
   if (present && writes && (it->second.attributes & win::kAttributeReadOnly)) return {nullptr, win::kErrorAccessDenied};
   if (present && creation == FileCreation::CreateAlways && (it->second.attributes & win::kAttributeReadOnly))
     return {nullptr, win::kErrorAccessDenied};
   for (const OpenRecord* other : open_) {
-    if (other->key != k) continue;
+    if (other->key != k || attributesOnly) continue;
     bool theyAllowUs = (!reads || (other->share & win::kShareRead)) && (!writes || (other->share & win::kShareWrite));
     bool weAllowThem =
         (!other->reads || (shareMode & win::kShareRead)) && (!other->writes || (shareMode & win::kShareWrite));
@@ -379,6 +376,7 @@ platform::OpenedFile FakeFileSystem::openFile(std::string_view path, platform::F
 std::unique_ptr<platform::File> FakeFileSystem::openForAppend(std::string_view path) {
   std::string k = key(path);
   log_.push_back(k + " append");
+  pathCalls_.push_back(log_.back());
   if (faults_.take(Call::FileOpen)) return nullptr;
   auto parent = nodes_.find(parentKey(k));
   if (parent == nodes_.end() || !parent->second.folder) return nullptr;
@@ -389,89 +387,27 @@ std::unique_ptr<platform::File> FakeFileSystem::openForAppend(std::string_view p
 }
 
 platform::OpenedFolder FakeFileSystem::openFolder(std::string_view path) {
+  platform::OpenedFolder opened = openFolderAt(path);
+  pathCalls_.push_back(log_.back());
+  return opened;
+}
+
+platform::OpenedFolder FakeFileSystem::openFolderAt(std::string_view path) {
   std::string k = key(path);
   log_.push_back(k + " folder");
   if (auto error = faults_.take(Call::FolderOpen)) return {nullptr, *error};
   if (!platform::IsDriveOrSharePath(path)) return {nullptr, win::kErrorCantAccessFile};
   auto it = nodes_.find(k);
   if (it == nodes_.end() || !it->second.folder) return {nullptr, win::kErrorPathNotFound};
-  if (!it->second.linkTarget.empty() || (it->second.attributes & win::kAttributeReparsePoint))
-    return {nullptr, win::kErrorCantAccessFile};
-  std::string opened(path);
-  while (opened.size() > 3 && (opened.back() == '\\' || opened.back() == '/')) opened.pop_back();
-  return {std::make_unique<FakeFolder>(*this, k, opened), 0};
-}
-
-bool FakeFileSystem::fileExists(std::string_view path) {
-  auto it = nodes_.find(key(path));
-  return it != nodes_.end() && !it->second.folder;
-}
-
-bool FakeFileSystem::folderExists(std::string_view path) {
-  auto it = nodes_.find(key(path));
-  return it != nodes_.end() && it->second.folder;
-}
-
-std::vector<platform::DirectoryEntry> FakeFileSystem::listDirectory(std::string_view pattern) {
-  std::vector<platform::DirectoryEntry> out;
-  if (faults_.take(Call::ListDirectory)) return out;
-  auto at = pattern.find_last_of('\\');
-  std::string folderKey = key(at == std::string_view::npos ? std::string_view(".") : pattern.substr(0, at));
-  std::string_view mask = at == std::string_view::npos ? pattern : pattern.substr(at + 1);
-  auto folder = nodes_.find(folderKey);
-  if (folder == nodes_.end() || !folder->second.folder) return out;
-  const Node* listed = &folder->second;
-  if (!listed->linkTarget.empty()) {
-    auto target = nodes_.find(listed->linkTarget);
-    if (target == nodes_.end()) return out;
-    listed = &target->second;
+  for (std::string at = k; !at.empty(); at = parentKey(at)) {
+    auto on = nodes_.find(at);
+    if (on != nodes_.end() && (!on->second.linkTarget.empty() || (on->second.attributes & win::kAttributeReparsePoint)))
+      return {nullptr, win::kErrorCantAccessFile};
   }
-  if (folderKey.find('\\') != std::string::npos) {
-    for (const char* dot : {".", ".."})
-      if (matches(mask, dot)) out.push_back({dot, win::kAttributeDirectory, 0});
-  }
-  for (const std::string& child : listed->children) {
-    const Node& node = nodes_.at(child);
-    std::string name = listedName(node);
-    if (matches(mask, name)) out.push_back({name, node.attributes, node.folder ? 0 : sizeOf(node)});
-  }
-  return out;
+  return {std::make_unique<FakeFolder>(*this, k, fullPath(path)), 0};
 }
 
-std::uint32_t FakeFileSystem::replaceFile(std::string_view source, std::string_view target) {
-  if (auto error = faults_.take(Call::FileReplace)) return *error;
-  std::string from = key(source), to = key(target);
-  auto src = nodes_.find(from);
-  if (src == nodes_.end() || src->second.folder) return win::kErrorFileNotFound;
-  if (inUse(from)) return win::kErrorSharingViolation;
-  auto parent = nodes_.find(parentKey(to));
-  if (parent == nodes_.end() || !parent->second.folder) return win::kErrorPathNotFound;
-  auto dst = nodes_.find(to);
-  if (dst != nodes_.end()) {
-    if (dst->second.folder || (dst->second.attributes & win::kAttributeReadOnly)) return win::kErrorAccessDenied;
-    if (inUse(to)) return win::kErrorSharingViolation;
-  }
-  Node moved = src->second;
-  remove(source);
-  Node& node = ensure(target, false);
-  node.content = std::move(moved.content);
-  node.sizeOnly = moved.sizeOnly;
-  node.attributes = moved.attributes;
-  return win::kErrorSuccess;
-}
-
-bool FakeFileSystem::deleteFile(std::string_view path) {
-  if (faults_.take(Call::FileDelete)) return false;
-  std::string k = key(path);
-  auto it = nodes_.find(k);
-  if (it == nodes_.end() || it->second.folder) return false;
-  if (inUse(k) || (it->second.attributes & win::kAttributeReadOnly)) return false;
-  remove(path);
-  return true;
-}
-
-std::optional<std::string> FakeFileSystem::fullPath(std::string_view path) {
-  if (faults_.take(Call::FullPath) || path.empty()) return std::nullopt;
+std::string FakeFileSystem::fullPath(std::string_view path) const {
   const std::string full = isAbsolute(path) ? std::string(path) : currentDirectory + "\\" + std::string(path);
   std::vector<std::string> parts;
   std::string part;
@@ -486,8 +422,7 @@ std::optional<std::string> FakeFileSystem::fullPath(std::string_view path) {
   }
   std::string resolved;
   for (const std::string& each : parts) resolved += each + "\\";
-  const char last = path.back();
-  if (parts.size() > 1 && last != '\\' && last != '/') resolved.pop_back();
+  if (parts.size() > 1) resolved.pop_back();  // a drive's root keeps its separator
   return resolved;
 }
 

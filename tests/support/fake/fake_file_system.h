@@ -33,7 +33,8 @@ class FakeFileSystem : public platform::FileSystem {
   // A file that reports `size` bytes (read as zeros) without storing them.
   void addSizedFile(std::string_view path, std::uint64_t size);
   void addFolder(std::string_view path, std::uint32_t attributes = 0x10);
-  // A folder link (junction) that lists the target folder's entries.
+  // A folder link (junction) to the target folder: opening a folder through
+  // it is refused, as the real platform refuses one whose final path is elsewhere.
   void addFolderLink(std::string_view path, std::string_view target);
   void setAttributes(std::string_view path, std::uint32_t attributes);
   // Listings show the entry at path as `name`, as a listing in the ANSI code
@@ -43,7 +44,8 @@ class FakeFileSystem : public platform::FileSystem {
   // Another process holds the file open with no sharing until the clock reaches untilMs.
   void holdOpen(std::string_view path, std::uint64_t untilMs = kForever);
   void releaseHold(std::string_view path);
-  // The file becomes a device that is read for ever (zeros) and is no plain disk file.
+  // The file becomes a device that is read for ever (zeros): opened by its
+  // path it reads without end; a folder refuses to open it as a file of its own.
   void makeEndlessDevice(std::string_view path);
   // Windows starts again: every replace registered for it is performed, in
   // order, where its file is still there; the holds of other programs are gone.
@@ -63,20 +65,18 @@ class FakeFileSystem : public platform::FileSystem {
   // Every openFile call, also through a folder (openForAppend: "<resolved path> append"; openFolder:
   // "<resolved path> folder"): "<resolved path> <access> share=<n> <creation>".
   const std::vector<std::string>& log() const { return log_; }
+  // The calls of log() that named a path (FileSystem's own), not a name of a folder held open.
+  const std::vector<std::string>& pathCalls() const { return pathCalls_; }
 
   platform::OpenedFile openFile(std::string_view path, platform::FileAccess access, std::uint32_t shareMode,
                                 platform::FileCreation creation) override;
-  bool fileExists(std::string_view path) override;
-  bool folderExists(std::string_view path) override;
-  std::vector<platform::DirectoryEntry> listDirectory(std::string_view pattern) override;
-  std::uint32_t replaceFile(std::string_view source, std::string_view target) override;
-  bool deleteFile(std::string_view path) override;
   // Opens or creates the file in a folder that exists; refuses a folder or a held file.
   std::unique_ptr<platform::File> openForAppend(std::string_view path) override;
-  // Refuses a folder link, a path that is not a drive or share path, and a missing folder (ERROR_PATH_NOT_FOUND).
+  // Refuses a folder link, a path that is not a drive or share path, a
+  // folder reached through a link (ERROR_CANT_ACCESS_FILE), and a missing
+  // folder (ERROR_PATH_NOT_FOUND). Its path() is the path with "." and ".."
+  // resolved and the letter case kept.
   platform::OpenedFolder openFolder(std::string_view path) override;
-  // Against currentDirectory, with "." and ".." resolved and the letter case kept.
-  std::optional<std::string> fullPath(std::string_view path) override;
 
  private:
   friend class FakeFile;
@@ -101,7 +101,11 @@ class FakeFileSystem : public platform::FileSystem {
     std::uint32_t share;
   };
 
+  platform::OpenedFile openAt(std::string_view path, platform::FileAccess access, std::uint32_t shareMode,
+                              platform::FileCreation creation);
+  platform::OpenedFolder openFolderAt(std::string_view path);
   std::string key(std::string_view path) const;  // normalised, lower-cased absolute path
+  std::string fullPath(std::string_view path) const;  // absolute, "." and ".." resolved, case kept
   static std::string parentKey(const std::string& key);
   Node& ensure(std::string_view path, bool folder);
   bool inUse(const std::string& key) const;
@@ -114,6 +118,7 @@ class FakeFileSystem : public platform::FileSystem {
   std::vector<OpenRecord*> open_;
   std::vector<std::pair<std::string, std::string>> pendingAtRestart_;
   std::vector<std::string> log_;
+  std::vector<std::string> pathCalls_;
 };
 
 }  // namespace nimbra::fake

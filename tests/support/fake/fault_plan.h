@@ -20,7 +20,6 @@ enum class Call {
   RestartReplace,
   FileDelete,
   FolderOpen,
-  FullPath,
   ListDirectory,
   MappingProbe,
   FindWindow,

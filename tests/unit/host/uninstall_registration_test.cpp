@@ -31,7 +31,8 @@ class Registration : public ::testing::Test {
   bool record(std::uint32_t accessMask = win::kKeyAllAccess | win::kKeyWow64_64Key) {
     SharedRegistry registry(world.registry, accessMask);
     platform::Platform platform = world.platform();
-    bool written = RecordInstallationSize(platform, settings, registry).written.has_value();
+    auto folder = world.files.openFolder("C:\\Apps\\Nimbra\\").folder;
+    bool written = RecordInstallationSize(platform, settings, registry, *folder).written.has_value();
     EXPECT_FALSE(registry.hasCurrentKey());
     EXPECT_EQ(world.registry.openKeys(), 0);
     return written;
@@ -82,16 +83,16 @@ TEST_F(Registration, EntryFoundOnlyUnderWow6432NodeStillGetsTheSizeOnTheNativePa
   EXPECT_EQ(world.registry.valueCount(RegistryRoot::LocalMachine, kWowEntry), 1u);
 }
 
-TEST_F(Registration, MissingFolderWritesNothingButTheEntryIsCreated) {
-  settings.installationFolder = "C:\\Gone\\";
+TEST_F(Registration, AFolderNotMeasuredWritesNothingButTheEntryIsCreated) {
+  world.clock.tickStep = kFolderWalkTimeLimitMs + 1;
   EXPECT_FALSE(record());
   EXPECT_TRUE(world.registry.keyExists(RegistryRoot::LocalMachine, kEntry));
   EXPECT_EQ(world.registry.valueCount(RegistryRoot::LocalMachine, kEntry), 0u);
 }
 
-TEST_F(Registration, MissingFolderLeavesAnEarlierSizeAlone) {
+TEST_F(Registration, AFolderNotMeasuredLeavesAnEarlierSizeAlone) {
   world.registry.setDword(RegistryRoot::LocalMachine, kEntry, "EstimatedSize", 1234);
-  settings.installationFolder = "C:\\Gone\\";
+  world.clock.tickStep = kFolderWalkTimeLimitMs + 1;
   EXPECT_FALSE(record());
   EXPECT_EQ(estimatedSize(), 1234u);
 }

@@ -68,9 +68,17 @@ class LangTest : public ::testing::Test {
   void listAndSelect(std::initializer_list<std::string_view> names, int selected) {
     for (std::string_view name : names) languages.add(std::string(name));
     languages.setSelected(selected);
+    if (!world.files.exists(kLanguageFolder)) world.files.addFolder(kLanguageFolder);
+    languages.setFolder(world.files.openFolder(kLanguageFolder).folder);
   }
 
-  bool load() { return LoadLanguageFiles(platform, settings, registry, languages); }
+  // Through the installation folder, held open as the run holds it.
+  bool load() { return loadInto(languages); }
+  bool loadInto(LanguageFiles& fresh) {
+    if (!world.files.exists(settings.installationFolder)) world.files.addFolder(settings.installationFolder);
+    auto installation = world.files.openFolder(settings.installationFolder).folder;
+    return LoadLanguageFiles(platform, settings, registry, *installation, fresh);
+  }
 
   // The open calls that reached file name, in order.
   int opensOf(std::string_view name) const {

@@ -120,7 +120,7 @@ TEST_F(LanguageFilesTest, EachFilesCharsetGivesTheCodePageOfItsTextsAndOfTheTitl
 
   world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "LangFile", "german.lng");
   LanguageFiles reloaded;
-  ASSERT_TRUE(LoadLanguageFiles(platform, settings, registry, reloaded));
+  ASSERT_TRUE(loadInto(reloaded));
   EXPECT_EQ(settings.programTitle, "Nimbra sounds");
   EXPECT_EQ(settings.programTitleCodePage, 1253u);
 }
@@ -266,7 +266,7 @@ TEST_F(LanguageFilesTest, AnInvalidCharacterSetOrFirstCodeMakesTheFileContainErr
     german.*broken = "ten";
     addLanguageFile("english.lng", HeaderFile({}));
     addLanguageFile("german.lng", HeaderFile(german));
-    EXPECT_FALSE(LoadLanguageFiles(platform, settings, registry, fresh));
+    EXPECT_FALSE(loadInto(fresh));
     expectOnlyBox("german.lng file contains errors.\r\nPlease reinstall the program.");
     EXPECT_EQ(fresh.selectedIndex(), 1);
   }
@@ -304,7 +304,7 @@ TEST_F(LanguageFilesTest, WithoutLocaleMatchCyrillicUiSelectsRussianElseEnglish)
 
   settings.cyrillicUi = true;
   LanguageFiles again;
-  ASSERT_TRUE(LoadLanguageFiles(platform, settings, registry, again));
+  ASSERT_TRUE(loadInto(again));
   EXPECT_EQ(again.entries()[static_cast<std::size_t>(again.selectedIndex())].fileName, "russian.lng");
 }
 
@@ -347,6 +347,13 @@ TEST_F(LanguageFilesTest, AtMostAThousandLanguageFilesAreExamined) {
   ASSERT_TRUE(load());
   EXPECT_EQ(languages.entries().size(), kLanguageFileLimit);
   EXPECT_EQ(world.files.openFiles(), 0);
+}
+
+TEST_F(LanguageFilesTest, TheListingOfTheLanguageFolderStopsAtAHundredThousandEntries) {
+  for (std::size_t i = 0; i < platform::kListedEntryLimit; ++i) world.files.addSizedFile(path(std::to_string(i)), 0);
+  addLanguageFile("english.lng", HeaderFile({}));  // the entry after the bound
+  EXPECT_FALSE(load());
+  expectOnlyBox("Can't work with no english.lng file!\r\nPlease reinstall the program.");
 }
 
 TEST_F(LanguageFilesTest, AStoredChoiceThatIsNoStringIsIgnored) {

@@ -70,37 +70,42 @@ TEST(FakeFileSystem, FullDiskGivesAShortWriteThenAnError) {
   EXPECT_EQ(file->error(), win::kErrorDiskFull);
 }
 
-TEST(FakeFileSystem, ReplaceMovesTheSourceOverTheTargetUnlessTheTargetIsInUse) {
+TEST(FakeFileSystem, RenameThroughTheFolderMovesTheFileOverTheTargetUnlessTheTargetIsInUse) {
   FakeWorld world;
   world.files.addFile("C:\\A\\new.tmp", "new");
   world.files.addFile("C:\\A\\dwix.cok", "old");
   world.files.holdOpen("C:\\A\\dwix.cok");
-  EXPECT_EQ(world.files.replaceFile("C:\\A\\new.tmp", "C:\\A\\dwix.cok"), win::kErrorSharingViolation);
+  auto folder = world.files.openFolder("C:\\A\\").folder;
+  auto file = folder->openFile("new.tmp", platform::FileAccess::Read, 0, platform::FileCreation::OpenExisting).file;
+  EXPECT_EQ(file->rename("dwix.cok"), win::kErrorSharingViolation);
   world.files.releaseHold("C:\\A\\dwix.cok");
-  EXPECT_EQ(world.files.replaceFile("C:\\A\\new.tmp", "C:\\A\\dwix.cok"), 0u);
+  EXPECT_EQ(file->rename("dwix.cok"), 0u);
   EXPECT_EQ(world.files.contents("C:\\A\\dwix.cok"), "new");
   EXPECT_FALSE(world.files.exists("C:\\A\\new.tmp"));
 }
 
-TEST(FakeFileSystem, ListingFollowsWildcardsAndCreationOrder) {
+TEST(FakeFileSystem, FolderListsInCreationOrderAndKnowsItsFullPath) {
   FakeWorld world;
   world.files.addFile("C:\\N\\language\\russian.lng", "r");
   world.files.addFile("C:\\N\\language\\English.LNG", "e", win::kAttributeHidden);
   world.files.addFile("C:\\N\\language\\readme.txt", "t");
-  auto entries = world.files.listDirectory("C:\\N\\language\\*.lng");
+  auto folder = world.files.openFolder("C:\\N\\x\\..\\language\\").folder;
+  ASSERT_TRUE(folder);
+  EXPECT_EQ(folder->path(), "C:\\N\\language");
+  auto entries = folder->list(2);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].name, "russian.lng");
   EXPECT_EQ(entries[1].name, "English.LNG");
   EXPECT_EQ(entries[1].attributes, win::kAttributeHidden);
-  auto all = world.files.listDirectory("C:\\N\\language\\*.*");
-  ASSERT_EQ(all.size(), 5u);
-  EXPECT_EQ(all[0].name, ".");
-  EXPECT_EQ(all[1].name, "..");
   // A name shown as its best fit in the ANSI code page; paths resolve ".." as Windows does.
   world.files.listAs("C:\\N\\language\\readme.txt", "..\\x.lng");
-  EXPECT_EQ(world.files.listDirectory("C:\\N\\language\\*.lng").back().name, "..\\x.lng");
+  EXPECT_EQ(folder->list(platform::kListedEntryLimit).back().name, "..\\x.lng");
   EXPECT_EQ(world.files.contents("C:\\N\\language\\..\\language\\.\\russian.lng"), "r");
   EXPECT_EQ(world.files.contents("\\\\S\\share\\..\\..\\x"), world.files.contents("\\\\S\\share\\x"));
+  // Through a link on the way, a folder is elsewhere: refused.
+  world.files.addFolderLink("C:\\L", "C:\\N");
+  world.files.addFolder("C:\\L\\language");
+  EXPECT_EQ(world.files.openFolder("C:\\L\\language").error, win::kErrorCantAccessFile);
 }
 
 TEST(FakeRegistry, A32BitProgramSeesWow6432NodeUnlessItAsksForThe64BitView) {

@@ -100,6 +100,9 @@ TEST_F(InstallerMain, TheLogTellsASuccessfulRunStepByStep) {
                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbra",
                                  "dwix.cok version"),
             6u);
+  // Every step after the log went through the one folder the run opened: no path was looked up again.
+  EXPECT_EQ(world.files.pathCalls(),
+            (std::vector<std::string>{"c:\\logs\\pack.log append", "c:\\program files\\nimbra folder"}));
 }
 
 // A held pack whose replace at the restart the system refuses (a share, say).

@@ -120,6 +120,26 @@ TEST_F(UpdateRun, OlderInstalledPackIsReplacedAfterTwoYesAnswersAndNimbraStartsI
   EXPECT_EQ(open.parameters, "");
   EXPECT_EQ(open.directory, kFolder);
   EXPECT_EQ(open.showCommand, 1);
+  // The folder was opened once; the probe, the write, the size and the start went through it.
+  EXPECT_EQ(world.files.pathCalls(), std::vector<std::string>{"c:\\program files\\nimbra folder"});
+}
+
+// A folder that is a link, or is reached through one, is somewhere else than
+// the path says, and a link can be re-pointed at any time: no installation.
+TEST_F(UpdateRun, AFolderThatIsALinkOrIsReachedThroughOneIsNoInstallation) {
+  world.files.addFolderLink("C:\\Link", kFolder);
+  world.files.addFolderLink("C:\\Apps", "C:\\Program Files");
+  world.files.addFile("C:\\Apps\\Nimbra\\nimbra.exe", "");
+  for (const char* folder : {"C:\\Link", "C:\\Apps\\Nimbra"}) {
+    world.boxes.shown.clear();
+    world.registry.setString(RegistryRoot::CurrentUser, kProductKey, "TheLastRunFolder", folder);
+    EXPECT_EQ(Run(), ExitCode::NotInstalled) << folder;
+    ASSERT_EQ(world.boxes.shown.size(), 1u);
+    EXPECT_EQ(world.boxes.shown[0].text, "There's no Nimbra installed.\r\nPlease install the program first.");
+  }
+  EXPECT_FALSE(LanguageFilesTouched());
+  EXPECT_FALSE(world.files.exists(kPack));
+  EXPECT_TRUE(world.processes.desktopOpens.empty());
 }
 
 TEST_F(UpdateRun, EstimatedSizeIsTheFolderSizeInKiBAfterThePackIsWritten) {
@@ -266,15 +286,17 @@ TEST_F(UpdateRun, AFolderThatIsNoDriveOrSharePathIsNoInstallation) {
 
 // How Nimbra's start goes, by the installer's elevation and what the shells do.
 TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
-  state.settings.installationFolder = kFolder;
   state.settings.productKey = "Nimbra";
-  NimbraStart start = StartNimbra(platform, state.settings);
+  // Named by where the held folder is, in its full form.
+  world.files.addFolder("C:\\Program Files\\Other");
+  const auto installation = world.files.openFolder("C:\\Program Files\\Other\\..\\Nimbra").folder;
+  NimbraStart start = StartNimbra(platform, state.settings, *installation);
   EXPECT_EQ(start.outcome, NimbraStartOutcome::StartedThroughDesktopShell);
   EXPECT_TRUE(world.processes.shellOpens.empty());
 
   // Elevated, with no desktop shell to ask: never started with the installer's own rights.
   world.processes.desktopResult = {platform::DesktopShellStep::FindDesktop, static_cast<std::int32_t>(0x80004005)};
-  start = StartNimbra(platform, state.settings);
+  start = StartNimbra(platform, state.settings, *installation);
   EXPECT_EQ(start.outcome, NimbraStartOutcome::NoDesktopShell);
   EXPECT_EQ(start.failedStep, platform::DesktopShellStep::FindDesktop);
   EXPECT_EQ(start.code, static_cast<std::int32_t>(0x80004005));
@@ -282,25 +304,25 @@ TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
   EXPECT_TRUE(world.processes.shellOpens.empty());
   // A shell that does not answer is given up on, and the log says so.
   world.processes.desktopResult = {platform::DesktopShellStep::NoAnswer, static_cast<std::int32_t>(0x800705B4)};
-  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings)),
+  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings, *installation)),
             "Nimbra not started: no desktop shell could start it without administrator rights: "
             "C:\\Program Files\\Nimbra\\Nimbra.exe (step 12, 0x800705B4)");
   // Without a thread to bound the shell's answer, the shell is not asked: its rights are not even read.
   world.processes.desktopShellElevation = platform::ShellElevation::Elevated;
   world.processes.desktopResult = {platform::DesktopShellStep::NoThread, static_cast<std::int32_t>(0x80070008)};
-  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings)),
+  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings, *installation)),
             "Nimbra not started: no thread could be made to bound the desktop shell's answer: "
             "C:\\Program Files\\Nimbra\\Nimbra.exe (step 13, 0x80070008)");
   // A shell that runs elevated, or whose elevation cannot be read, would give
   // Nimbra administrator rights: it is asked nothing, whatever it would answer.
   world.processes.desktopResult = {};
-  start = StartNimbra(platform, state.settings);
+  start = StartNimbra(platform, state.settings, *installation);
   EXPECT_FALSE(start.started());
   EXPECT_EQ(DescribeNimbraStart(start),
             "Nimbra not started: the desktop shell runs elevated, and Nimbra would have its administrator rights: "
             "C:\\Program Files\\Nimbra\\Nimbra.exe (step 6, 0x00000000)");
   world.processes.desktopShellElevation = platform::ShellElevation::Unknown;
-  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings)),
+  EXPECT_EQ(DescribeNimbraStart(StartNimbra(platform, state.settings, *installation)),
             "Nimbra not started: whether the desktop shell runs elevated could not be read: "
             "C:\\Program Files\\Nimbra\\Nimbra.exe (step 6, 0x80070005)");
   EXPECT_TRUE(DesktopShellMayStart(platform::ShellElevation::NotElevated));
@@ -311,15 +333,13 @@ TEST_F(UpdateRun, NimbraStartsAsTheDesktopUserOrNotAtAll) {
 
   // Not elevated: it starts Nimbra itself, in the folder.
   world.system.elevated = false;
-  start = StartNimbra(platform, state.settings);
+  start = StartNimbra(platform, state.settings, *installation);
   EXPECT_EQ(start.outcome, NimbraStartOutcome::StartedDirectly);
   ASSERT_EQ(world.processes.shellOpens.size(), 1u);
   EXPECT_EQ(world.processes.shellOpens[0].file, "C:\\Program Files\\Nimbra\\Nimbra.exe");
   EXPECT_EQ(world.processes.shellOpens[0].directory, kFolder);
   world.faults.failNext(fake::Call::ShellExecute);
-  EXPECT_EQ(StartNimbra(platform, state.settings).outcome, NimbraStartOutcome::DirectStartFailed);
-  world.faults.failNext(fake::Call::FullPath);
-  EXPECT_EQ(StartNimbra(platform, state.settings).outcome, NimbraStartOutcome::NoFullPath);
+  EXPECT_EQ(StartNimbra(platform, state.settings, *installation).outcome, NimbraStartOutcome::DirectStartFailed);
   EXPECT_EQ(world.processes.desktopOpens.size(), 6u);
 }
 
