@@ -5,6 +5,9 @@
 // a log, each question is recorded with its answer and each error with its text.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "platform/message_boxes.h"
 #include "deployment/run_log.h"
 
@@ -19,8 +22,9 @@ class BoxGate : public platform::MessageBoxes {
                    std::uint16_t language) override;
 
  private:
-  template <typename Show>
-  int pass(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style, Show show);
+  // language: that of MessageBoxExW; none for MessageBoxW.
+  int pass(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
+           std::optional<std::uint16_t> language);
 
   platform::MessageBoxes& boxes_;
   RunLog& log_;
