@@ -67,7 +67,7 @@ ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine
   RecordTheStart(log, commandLine, configuration);
   BoxGate gate(platform.boxes, log, options.quiet);
   platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
-                           platform.system,   platform.clock, platform.resources};
+                           platform.system,   platform.clock, platform.resources, platform.watchdog};
   const ExitCode code = RunAndReleaseCatching(gated, words, configuration, log, options.quiet);
   log.record("exit code " + std::to_string(static_cast<int>(code)));
   return code;
