@@ -41,10 +41,15 @@ int BoxGate::pass(const platform::BoxText& text, const platform::BoxText& captio
   // An error is recorded before it is shown: a run ended while its box is
   // still open has logged it all the same.
   if (!question) log_.record(said);
-  const int answer =
-      language ? boxes_.messageBoxEx(text, caption, style, *language) : boxes_.messageBox(text, caption, style);
+  const int answer = show(text, caption, style, language);
   if (question) log_.record(said + SystemText(" -> " + AnswerName(answer)));
   return answer;
+}
+
+int BoxGate::show(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
+                  std::optional<std::uint16_t> language) {
+  const platform::PausedWatchdog paused(watchdog_);
+  return language ? boxes_.messageBoxEx(text, caption, style, *language) : boxes_.messageBox(text, caption, style);
 }
 
 int BoxGate::messageBox(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "deployment/run_expiry.h"
 #include "fake/fake_world.h"
 #include "platform/codes.h"
 
@@ -22,7 +23,7 @@ class Gate : public ::testing::Test {
 };
 
 TEST_F(Gate, AQuietRunShowsNoBoxAnswersNoAndRecordsWhatItWouldHaveShown) {
-  BoxGate gate(world.boxes, log, /*quiet=*/true);
+  BoxGate gate(world.boxes, log, /*quiet=*/true, world.watchdog);
   EXPECT_EQ(gate.messageBox(SystemText("Can't install file C:\\N\\dwix.cok"), SystemText("Nimbra update"), win::kErrorBoxStyle), win::kIdOk);
   EXPECT_EQ(gate.messageBoxEx(SystemText("Install?"), SystemText("Sound pack"), win::kQuestionBoxStyle, 1033), win::kIdNo);
   EXPECT_TRUE(world.boxes.shown.empty());
@@ -32,7 +33,7 @@ TEST_F(Gate, AQuietRunShowsNoBoxAnswersNoAndRecordsWhatItWouldHaveShown) {
 }
 
 TEST_F(Gate, AnOrdinaryRunShowsEveryBoxUnchangedAndRecordsEachAnswer) {
-  BoxGate gate(world.boxes, log, /*quiet=*/false);
+  BoxGate gate(world.boxes, log, /*quiet=*/false, world.watchdog);
   world.boxes.answers = {win::kIdYes, win::kIdNo, win::kIdOk};
   EXPECT_EQ(gate.messageBoxEx(SystemText("Install?\r\nSure?"), SystemText("Sound pack"), win::kQuestionBoxStyle, 1049), win::kIdYes);
   EXPECT_EQ(gate.messageBox(SystemText("Start?"), SystemText("Live Update"), win::kQuestionBoxStyle), win::kIdNo);
@@ -48,9 +49,24 @@ TEST_F(Gate, AnOrdinaryRunShowsEveryBoxUnchangedAndRecordsEachAnswer) {
   EXPECT_NE(Logged().find("error \"Nimbra\": No rights\r\n"), std::string::npos);
 }
 
+TEST_F(Gate, TheWatchdogIsPausedWhileABoxIsUpAndOnlyThen) {
+  RunExpiry expiry;
+  world.watchdog.arm(kRunWorkBudgetMs, 1603, platform::WatchdogExpiry(expiry));
+  std::vector<bool> pausedWhileShown;
+  world.boxes.onShow = [&](const fake::BoxRecord&) { pausedWhileShown.push_back(world.watchdog.paused); };
+  BoxGate shown(world.boxes, log, /*quiet=*/false, world.watchdog);
+  shown.messageBox(SystemText("Start?"), SystemText("Live Update"), win::kQuestionBoxStyle);
+  shown.messageBoxEx(SystemText("No rights"), SystemText("Nimbra"), win::kErrorBoxStyle, 25);
+  EXPECT_EQ(pausedWhileShown, std::vector<bool>({true, true}));
+  EXPECT_FALSE(world.watchdog.paused);
+  BoxGate quiet(world.boxes, log, /*quiet=*/true, world.watchdog);
+  quiet.messageBox(SystemText("Start?"), SystemText("Live Update"), win::kQuestionBoxStyle);
+  EXPECT_EQ(world.watchdog.pauses, 2);
+}
+
 TEST_F(Gate, WithoutALogTheBoxesAreShownAsBefore) {
   RunLog none;
-  BoxGate gate(world.boxes, none, /*quiet=*/false);
+  BoxGate gate(world.boxes, none, /*quiet=*/false, world.watchdog);
   world.boxes.answers = {win::kIdYes};
   EXPECT_EQ(gate.messageBox(SystemText("Start?"), SystemText("Live Update"), win::kQuestionBoxStyle), win::kIdYes);
   EXPECT_EQ(world.boxes.shown.size(), 1u);
