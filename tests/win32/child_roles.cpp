@@ -7,8 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "deployment/exit_code.h"
+#include "deployment/run_expiry.h"
 #include "platform/codes.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_system_info.h"
 #include "process_facts.h"
@@ -185,6 +188,42 @@ int askDesktopShell(char** argv) {
   return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written, nullptr) ? 0 : 2;
 }
 
+// --watchdog-blocked <ms> <log>: arms the real watchdog for that long, as a
+// run does, then blocks for ever in a read of a pipe that nobody writes.
+int blockWatched(char** argv) {
+  Win32Platform real;
+  platform::Platform platform = real.platform();
+  RunLog log(platform, argv[3]);
+  RunExpiry expiry;
+  expiry.recordIn(log);
+  log.atStep("reading a pipe that nobody writes");
+  const platform::ArmedWatchdog watch(platform.watchdog, std::stoul(argv[2]),
+                                      static_cast<std::uint32_t>(ExitCode::Failed), platform::WatchdogExpiry(expiry));
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  if (!watch.armed() || !::CreatePipe(&read, &write, nullptr, 0)) return 2;
+  char byte = 0;
+  DWORD got = 0;
+  ::ReadFile(read, &byte, 1, &got, nullptr);
+  return 3;
+}
+
+// --watchdog-paused <ms>: arms the real watchdog for that long, pauses it
+// (a box is up) for twice as long, then ends its work at once.
+int pauseWatched(char** argv) {
+  Win32Watchdog watchdog;
+  struct {
+    void expire() noexcept {}
+  } nothing;
+  const DWORD budgetMs = std::stoul(argv[2]);
+  const platform::ArmedWatchdog watch(watchdog, budgetMs, static_cast<std::uint32_t>(ExitCode::Failed),
+                                      platform::WatchdogExpiry(nothing));
+  if (!watch.armed()) return 2;
+  const platform::PausedWatchdog paused(watchdog);
+  ::Sleep(2 * budgetMs);
+  return 0;
+}
+
 }  // namespace
 
 std::optional<int> runChildRole(int argc, char** argv) {
@@ -202,6 +241,8 @@ std::optional<int> runChildRole(int argc, char** argv) {
   if (role == "--write-to-handle" && argc == 4) return writeToHandle(argv);
   if (role == "--write-parent" && argc == 3) return writeParent(argv);
   if (role == "--desktop-shell" && argc == 5) return askDesktopShell(argv);
+  if (role == "--watchdog-blocked" && argc == 4) return blockWatched(argv);
+  if (role == "--watchdog-paused" && argc == 3) return pauseWatched(argv);
   return std::nullopt;
 }
 
