@@ -188,40 +188,31 @@ int askDesktopShell(char** argv) {
   return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written, nullptr) ? 0 : 2;
 }
 
-// --watchdog-blocked <ms> <log>: arms the real watchdog for that long, as a
-// run does, then blocks for ever in a read of a pipe that nobody writes.
-int blockWatched(char** argv) {
+// --watchdog <ms> blocked|paused <log>: arms the real watchdog for that long,
+// as a run does; then blocks for ever in a read of a pipe that nobody
+// writes, or pauses it (a box is up) for twice as long and ends at once.
+int runWatched(char** argv) {
   Win32Platform real;
   platform::Platform platform = real.platform();
-  RunLog log(platform, argv[3]);
+  RunLog log(platform, argv[4]);
   RunExpiry expiry;
   expiry.recordIn(log);
   log.atStep("reading a pipe that nobody writes");
-  const platform::ArmedWatchdog watch(platform.watchdog, std::stoul(argv[2]),
-                                      static_cast<std::uint32_t>(ExitCode::Failed), platform::WatchdogExpiry(expiry));
+  const DWORD budgetMs = std::stoul(argv[2]);
+  const platform::ArmedWatchdog watch(platform.watchdog, budgetMs, static_cast<std::uint32_t>(ExitCode::Failed),
+                                      platform::WatchdogExpiry(expiry));
   HANDLE read = nullptr;
   HANDLE write = nullptr;
   if (!watch.armed() || !::CreatePipe(&read, &write, nullptr, 0)) return 2;
+  if (std::string_view(argv[3]) == "paused") {
+    const platform::PausedWatchdog paused(platform.watchdog);
+    ::Sleep(2 * budgetMs);
+    return 0;
+  }
   char byte = 0;
   DWORD got = 0;
   ::ReadFile(read, &byte, 1, &got, nullptr);
   return 3;
-}
-
-// --watchdog-paused <ms>: arms the real watchdog for that long, pauses it
-// (a box is up) for twice as long, then ends its work at once.
-int pauseWatched(char** argv) {
-  Win32Watchdog watchdog;
-  struct {
-    void expire() noexcept {}
-  } nothing;
-  const DWORD budgetMs = std::stoul(argv[2]);
-  const platform::ArmedWatchdog watch(watchdog, budgetMs, static_cast<std::uint32_t>(ExitCode::Failed),
-                                      platform::WatchdogExpiry(nothing));
-  if (!watch.armed()) return 2;
-  const platform::PausedWatchdog paused(watchdog);
-  ::Sleep(2 * budgetMs);
-  return 0;
 }
 
 }  // namespace
@@ -241,8 +232,7 @@ std::optional<int> runChildRole(int argc, char** argv) {
   if (role == "--write-to-handle" && argc == 4) return writeToHandle(argv);
   if (role == "--write-parent" && argc == 3) return writeParent(argv);
   if (role == "--desktop-shell" && argc == 5) return askDesktopShell(argv);
-  if (role == "--watchdog-blocked" && argc == 4) return blockWatched(argv);
-  if (role == "--watchdog-paused" && argc == 3) return pauseWatched(argv);
+  if (role == "--watchdog" && argc == 5) return runWatched(argv);
   return std::nullopt;
 }
 

@@ -1,5 +1,4 @@
-// The real watchdog, in child processes of its own: one whose run blocks for
-// ever, one that spends its budget's time paused. The waits only bound a
+// The real watchdog, in child processes of its own. The waits only bound a
 // child that the watchdog failed to end.
 #include <gtest/gtest.h>
 
@@ -10,25 +9,21 @@
 namespace nimbra::win32 {
 namespace {
 
-constexpr DWORD kLongestChildMs = 60000;
+int RunWatched(const char* how, const std::string& log) {
+  return testing::runAndWait(
+      testing::inQuotes(testing::ownExecutablePath()) + " --watchdog 1000 " + how + " " + testing::inQuotes(log), 60000);
+}
 
 TEST(Watchdog, ARunBlockedInAKernelCallEndsPastItsBudgetWithTheFailureCodeAndSaysWhere) {
   const std::string log = testing::freshScratchFolder() + "run.log";
-  EXPECT_EQ(testing::runAndWait(testing::inQuotes(testing::ownExecutablePath()) + " --watchdog-blocked 500 " +
-                                    testing::inQuotes(log),
-                                kLongestChildMs),
-            1603);
-  const std::string said = testing::readWholeFile(log);
-  EXPECT_NE(said.find(" run stopped: no end after 10 minutes of work outside any box, while reading a pipe that "
-                      "nobody writes\r\n"),
-            std::string::npos)
-      << said;
+  EXPECT_EQ(RunWatched("blocked", log), 1603);
+  EXPECT_NE(testing::readWholeFile(log).find(" run stopped: no end after 10 minutes of work outside any box, while "
+                                             "reading a pipe that nobody writes\r\n"),
+            std::string::npos);
 }
 
 TEST(Watchdog, PausedTimeDoesNotCount) {
-  EXPECT_EQ(testing::runAndWait(testing::inQuotes(testing::ownExecutablePath()) + " --watchdog-paused 1000",
-                                kLongestChildMs),
-            0);
+  EXPECT_EQ(RunWatched("paused", testing::freshScratchFolder() + "run.log"), 0);
 }
 
 }  // namespace

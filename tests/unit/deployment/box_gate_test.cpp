@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "deployment/run_expiry.h"
 #include "fake/fake_world.h"
 #include "platform/codes.h"
 
@@ -47,21 +46,6 @@ TEST_F(Gate, AnOrdinaryRunShowsEveryBoxUnchangedAndRecordsEachAnswer) {
   EXPECT_NE(Logged().find("question \"Sound pack\": Install? | Sure? -> Yes\r\n"), std::string::npos);
   EXPECT_NE(Logged().find("question \"Live Update\": Start? -> No\r\n"), std::string::npos);
   EXPECT_NE(Logged().find("error \"Nimbra\": No rights\r\n"), std::string::npos);
-}
-
-TEST_F(Gate, TheWatchdogIsPausedWhileABoxIsUpAndOnlyThen) {
-  RunExpiry expiry;
-  world.watchdog.arm(kRunWorkBudgetMs, 1603, platform::WatchdogExpiry(expiry));
-  std::vector<bool> pausedWhileShown;
-  world.boxes.onShow = [&](const fake::BoxRecord&) { pausedWhileShown.push_back(world.watchdog.paused); };
-  BoxGate shown(world.boxes, log, /*quiet=*/false, world.watchdog);
-  shown.messageBox(SystemText("Start?"), SystemText("Live Update"), win::kQuestionBoxStyle);
-  shown.messageBoxEx(SystemText("No rights"), SystemText("Nimbra"), win::kErrorBoxStyle, 25);
-  EXPECT_EQ(pausedWhileShown, std::vector<bool>({true, true}));
-  EXPECT_FALSE(world.watchdog.paused);
-  BoxGate quiet(world.boxes, log, /*quiet=*/true, world.watchdog);
-  quiet.messageBox(SystemText("Start?"), SystemText("Live Update"), win::kQuestionBoxStyle);
-  EXPECT_EQ(world.watchdog.pauses, 2);
 }
 
 TEST_F(Gate, WithoutALogTheBoxesAreShownAsBefore) {
