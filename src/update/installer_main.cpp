@@ -66,25 +66,28 @@ ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine
     ShowUsage(platform.boxes, configuration, IsCyrillicUiLcid(platform.system.userDefaultLcid()));
     return ExitCode::Installed;
   }
-  // Watched from before the log is opened (its open may block too) until
-  // after its last record; the log and the expiry outlive the watch.
   RunLog log;
   RunExpiry expiry;
-  const platform::ArmedWatchdog watch(platform.watchdog, kRunWorkBudgetMs,
-                                      static_cast<std::uint32_t>(ExitCode::Failed), platform::WatchdogExpiry(expiry));
-  if (options.logPath) log.open(platform, *options.logPath);
-  expiry.recordIn(log);
-  RecordTheStart(log, commandLine, configuration);
-  // Without a watchdog nothing would end a run that blocks: none starts.
-  if (!watch.armed()) {
+  ExitCode code = ExitCode::Failed;
+  // Watched from before the log is opened: its open may block too.
+  auto run = [&] {
+    if (options.logPath) log.open(platform, *options.logPath);
+    expiry.recordIn(log);
+    RecordTheStart(log, commandLine, configuration);
+    BoxGate gate(platform.boxes, log, options.quiet, platform.watchdog);
+    platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
+                             platform.system,   platform.clock, platform.resources, platform.watchdog};
+    code = RunAndReleaseCatching(gated, words, configuration, log, options.quiet);
+    log.record("exit code " + std::to_string(static_cast<int>(code)));
+  };
+  auto expire = [&] { expiry.expire(); };
+  if (!platform.watchdog.watch(kRunWorkBudgetMs, static_cast<std::uint32_t>(ExitCode::Failed),
+                               platform::Callback(run), platform::Callback(expire))) {
+    // Without a watchdog nothing would end a run that blocks: none starts.
+    if (options.logPath) log.open(platform, *options.logPath);
+    RecordTheStart(log, commandLine, configuration);
     log.record("run not started: no watchdog thread");
-    return ExitCode::Failed;
   }
-  BoxGate gate(platform.boxes, log, options.quiet, platform.watchdog);
-  platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
-                           platform.system,   platform.clock, platform.resources, platform.watchdog};
-  const ExitCode code = RunAndReleaseCatching(gated, words, configuration, log, options.quiet);
-  log.record("exit code " + std::to_string(static_cast<int>(code)));
   return code;
 }
 

@@ -188,9 +188,9 @@ int askDesktopShell(char** argv) {
   return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written, nullptr) ? 0 : 2;
 }
 
-// --watchdog <ms> blocked|paused <log>: arms the real watchdog for that long,
-// as a run does; then blocks for ever in a read of a pipe that nobody
-// writes, or pauses it (a box is up) for twice as long and ends at once.
+// --watchdog <ms> blocked|paused <log>: works watched by the real watchdog
+// for that long, as a run does: blocks for ever in a read of a pipe that
+// nobody writes, or pauses it (a box is up) for twice as long and ends.
 int runWatched(char** argv) {
   Win32Platform real;
   platform::Platform platform = real.platform();
@@ -199,20 +199,23 @@ int runWatched(char** argv) {
   expiry.recordIn(log);
   log.atStep("reading a pipe that nobody writes");
   const DWORD budgetMs = std::stoul(argv[2]);
-  const platform::ArmedWatchdog watch(platform.watchdog, budgetMs, static_cast<std::uint32_t>(ExitCode::Failed),
-                                      platform::WatchdogExpiry(expiry));
-  HANDLE read = nullptr;
-  HANDLE write = nullptr;
-  if (!watch.armed() || !::CreatePipe(&read, &write, nullptr, 0)) return 2;
-  if (std::string_view(argv[3]) == "paused") {
-    const platform::PausedWatchdog paused(platform.watchdog);
-    ::Sleep(2 * budgetMs);
-    return 0;
-  }
-  char byte = 0;
-  DWORD got = 0;
-  ::ReadFile(read, &byte, 1, &got, nullptr);
-  return 3;
+  auto work = [&] {
+    if (std::string_view(argv[3]) == "paused") {
+      const platform::PausedWatchdog paused(platform.watchdog);
+      ::Sleep(2 * budgetMs);
+      return;
+    }
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    char byte = 0;
+    DWORD got = 0;
+    if (::CreatePipe(&read, &write, nullptr, 0)) ::ReadFile(read, &byte, 1, &got, nullptr);
+  };
+  auto expire = [&] { expiry.expire(); };
+  return platform.watchdog.watch(budgetMs, static_cast<std::uint32_t>(ExitCode::Failed), platform::Callback(work),
+                                 platform::Callback(expire))
+             ? 0
+             : 2;
 }
 
 }  // namespace

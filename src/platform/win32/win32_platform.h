@@ -33,7 +33,7 @@ class Win32Platform {
   Win32SystemInfo system_;
   Win32Clock clock_;
   Win32ModuleResources resources_;
-  Win32Watchdog watchdog_;  // last: the first to go, so its thread ends before the rest
+  Win32Watchdog watchdog_;
 };
 
 }  // namespace nimbra::win32

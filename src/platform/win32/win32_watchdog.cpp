@@ -10,53 +10,9 @@ namespace {
 // may be stuck in a write to the same log (a stalled share), behind which a
 // write on the same handle waits: the process ends all the same.
 constexpr DWORD kExpiryRecordMs = 10000;
-// How long disarm() waits for the watcher to end. Under qemu-i386 a process
-// that ends while a second thread still lives may crash in the emulator.
-constexpr DWORD kWatcherEndMs = 10000;
 
-}  // namespace
-
-bool Win32Watchdog::arm(std::uint32_t budgetMs, std::uint32_t exitCode, platform::WatchdogExpiry expiry) {
-  budgetMs_ = budgetMs;
-  exitCode_ = exitCode;
-  expiry_ = expiry;
-  told_.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  if (told_) thread_.reset(::CreateThread(nullptr, 0, Watch, this, 0, nullptr));
-  return static_cast<bool>(thread_);
-}
-
-void Win32Watchdog::tell(Command command) {
-  if (!thread_) return;
-  command_.store(command);
-  ::SetEvent(told_.get());
-}
-
-void Win32Watchdog::disarm() {
-  if (!thread_) return;
-  tell(Command::Stop);
-  ::WaitForSingleObject(thread_.get(), kWatcherEndMs);
-  thread_.reset();
-}
-
-// Counts down the unpaused time between commands; a command arriving as the
-// budget runs out does not save the run, except a stop.
-DWORD WINAPI Win32Watchdog::Watch(void* self) {
-  auto& watchdog = *static_cast<Win32Watchdog*>(self);
-  std::uint32_t left = watchdog.budgetMs_;
-  bool paused = false;
-  for (;;) {
-    const DWORD since = ::GetTickCount();
-    ::WaitForSingleObject(watchdog.told_.get(), paused ? INFINITE : left);
-    if (!paused) left -= std::min<std::uint32_t>(left, ::GetTickCount() - since);
-    const Command command = watchdog.command_.load();
-    if (command == Command::Stop) return 0;
-    paused = command == Command::Pause;
-    if (!paused && left == 0) watchdog.endTheProcess();
-  }
-}
-
-DWORD WINAPI Win32Watchdog::Expire(void* self) {
-  (*static_cast<Win32Watchdog*>(self)->expiry_)();
+DWORD WINAPI Call(void* callback) {
+  (*static_cast<platform::Callback*>(callback))();
   return 0;
 }
 
@@ -64,10 +20,45 @@ DWORD WINAPI Win32Watchdog::Expire(void* self) {
 // thread is left as it is: suspending it could stop it holding a lock the
 // record needs (the heap's). TerminateProcess, not ExitProcess, which would
 // wait for the loader lock that the stuck thread may hold.
-void Win32Watchdog::endTheProcess() {
-  if (const UniqueHandle recorder(::CreateThread(nullptr, 0, Expire, this, 0, nullptr)); recorder)
+[[noreturn]] void EndTheProcess(platform::Callback& expiry, std::uint32_t exitCode) {
+  if (const UniqueHandle recorder(::CreateThread(nullptr, 0, Call, &expiry, 0, nullptr)); recorder)
     ::WaitForSingleObject(recorder.get(), kExpiryRecordMs);
-  ::TerminateProcess(::GetCurrentProcess(), exitCode_);
+  ::TerminateProcess(::GetCurrentProcess(), exitCode);
+  __builtin_unreachable();
+}
+
+}  // namespace
+
+// The run works on the new thread and this one watches, not the other way
+// round: under qemu-i386, 32-bit Wine hangs the main thread's volume queries
+// (every GetFileInformationByHandle) while a second thread waits, but not a
+// second thread's while the main one waits. The watcher counts down the
+// unpaused time between commands; a command arriving as the budget runs out
+// does not save the run. When it returns, no thread of the run is left.
+bool Win32Watchdog::watch(std::uint32_t budgetMs, std::uint32_t exitCode, platform::Callback work,
+                          platform::Callback expiry) {
+  command_.store(Command::Work);
+  told_.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  const UniqueHandle worker(told_ ? ::CreateThread(nullptr, 0, Call, &work, 0, nullptr) : nullptr);
+  if (!worker) return false;
+  const HANDLE awaited[] = {worker.get(), told_.get()};
+  std::uint32_t left = budgetMs;
+  bool paused = false;
+  for (;;) {
+    const DWORD since = ::GetTickCount();
+    if (::WaitForMultipleObjects(2, awaited, FALSE, paused ? INFINITE : left) == WAIT_OBJECT_0) break;
+    if (!paused) left -= std::min<std::uint32_t>(left, ::GetTickCount() - since);
+    paused = command_.load() == Command::Pause;
+    if (!paused && left == 0) EndTheProcess(expiry, exitCode);
+  }
+  told_.reset();
+  return true;
+}
+
+void Win32Watchdog::tell(Command command) {
+  if (!told_) return;
+  command_.store(command);
+  ::SetEvent(told_.get());
 }
 
 }  // namespace nimbra::win32

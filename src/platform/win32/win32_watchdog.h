@@ -1,9 +1,9 @@
-// The watchdog of kernel32: one thread that waits on an event for the rest of
-// the budget. See platform::Watchdog.
+// The watchdog of kernel32: the run works on a thread of its own; the calling
+// thread waits for it, and for its pauses, for the rest of the budget. See
+// platform::Watchdog.
 #pragma once
 
 #include <atomic>
-#include <optional>
 
 #include "platform/watchdog.h"
 #include "platform/win32/handles.h"
@@ -13,29 +13,21 @@ namespace nimbra::win32 {
 class Win32Watchdog final : public platform::Watchdog {
  public:
   Win32Watchdog() = default;
-  ~Win32Watchdog() { disarm(); }
   Win32Watchdog(const Win32Watchdog&) = delete;
   Win32Watchdog& operator=(const Win32Watchdog&) = delete;
 
-  bool arm(std::uint32_t budgetMs, std::uint32_t exitCode, platform::WatchdogExpiry expiry) override;
+  bool watch(std::uint32_t budgetMs, std::uint32_t exitCode, platform::Callback work,
+             platform::Callback expiry) override;
   void pause() override { tell(Command::Pause); }
   void resume() override { tell(Command::Work); }
-  void disarm() override;
 
  private:
-  enum class Command { Work, Pause, Stop };
+  enum class Command { Work, Pause };
 
   void tell(Command command);
-  static DWORD WINAPI Watch(void* self);
-  static DWORD WINAPI Expire(void* self);
-  void endTheProcess();
 
   std::atomic<Command> command_{Command::Work};
-  UniqueHandle told_;  // auto-reset: set after each change of command_
-  UniqueHandle thread_;
-  std::uint32_t budgetMs_ = 0;
-  std::uint32_t exitCode_ = 0;
-  std::optional<platform::WatchdogExpiry> expiry_;
+  UniqueHandle told_;  // auto-reset: set after each change of command_, while watching
 };
 
 }  // namespace nimbra::win32

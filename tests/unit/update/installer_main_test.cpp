@@ -45,7 +45,7 @@ TEST_F(InstallerMain, WithoutArgumentsTheRunIsInteractiveAndItsBoxIsNotTimed) {
   world.boxes.answers = {win::kIdNo};
   bool watchedAndPaused = false;
   world.boxes.onShow = [&](const fake::BoxRecord&) {
-    watchedAndPaused = world.watchdog.armed && world.watchdog.paused;
+    watchedAndPaused = world.watchdog.watching && world.watchdog.paused;
   };
   EXPECT_EQ(RunInstaller(platform, "\"C:\\Users\\me\\Downloads\\nimbra-pack-update.exe\""), ExitCode::Declined);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
@@ -53,7 +53,7 @@ TEST_F(InstallerMain, WithoutArgumentsTheRunIsInteractiveAndItsBoxIsNotTimed) {
   EXPECT_FALSE(world.files.exists("C:\\Program Files\\Nimbra\\dwix.cok"));
   EXPECT_TRUE(watchedAndPaused);
   EXPECT_EQ(world.watchdog.budgetMs, kRunWorkBudgetMs);
-  EXPECT_FALSE(world.watchdog.armed);
+  EXPECT_FALSE(world.watchdog.watching || world.watchdog.paused);
 }
 
 constexpr char kProgram[] = "\"C:\\Users\\me\\Downloads\\nimbra-pack-update.exe\" ";
@@ -204,7 +204,7 @@ TEST_F(InstallerMain, ARunThatDoesNotEndInTimeSaysSoInItsLogAndEndsWithTheFailur
 }
 
 TEST_F(InstallerMain, WithoutAWatchdogNoRunStarts) {
-  world.watchdog.armFails = true;
+  world.watchdog.noThread = true;
   EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest log=C:\\pack.log"), ExitCode::Failed);
   EXPECT_NE(world.files.contents("C:\\pack.log").value_or("").find(" run not started: no watchdog thread\r\n"),
             std::string::npos);
@@ -221,7 +221,7 @@ TEST_F(InstallerMain, AnExceptionEndsTheRunAsAFailure) {
   EXPECT_EQ(RunInstaller(platform, "nimbra-pack-update.exe"), ExitCode::Failed);
   EXPECT_EQ(world.registry.openKeys(), 0);
   EXPECT_EQ(world.files.openFiles(), 0);
-  EXPECT_FALSE(world.watchdog.paused || world.watchdog.armed);
+  EXPECT_FALSE(world.watchdog.paused);
 }
 
 // After the write the pack is in place: a failure then (here: while the final
