@@ -140,7 +140,7 @@ struct Fixture {
   PosixFileSystem files;
   fake::FakeWorld world;
   platform::Platform platform{world.registry, files, world.boxes, world.processes, world.system, world.clock,
-                              world.resources};
+                              world.resources, world.watchdog};
   std::vector<std::string> languagePaths[2];  // headers first, headers last
   std::string bigPath;
 

@@ -36,9 +36,10 @@ target_compile_options(nimbra_installer_core PRIVATE -flto)
 set(nimbra_installer_hardening -fstack-protector-strong -D_FORTIFY_SOURCE=2)
 target_compile_options(nimbra_installer_core PRIVATE ${nimbra_installer_hardening})
 
-# The installer starts no thread: its objects and its link go through the
-# win32 thread-model g++ that the toolchain names, whose runtime leaves
-# libwinpthread (about 26 KB) out. Everything else keeps the posix thread
+# The installer starts its threads with CreateThread, none through the C++
+# library: its objects and its link go through the win32 thread-model g++
+# that the toolchain names, whose runtime leaves libwinpthread (about 26 KB)
+# out. Everything else keeps the posix thread
 # model that GoogleTest needs. The two never meet in one program.
 find_program(nimbra_installer_cxx ${NIMBRA_INSTALLER_CXX_COMPILER} REQUIRED)
 set(nimbra_installer_launcher sh ${PROJECT_SOURCE_DIR}/cmake/installer_compiler.sh ${nimbra_installer_cxx})

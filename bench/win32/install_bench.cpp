@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   CountingBoxes boxes;
   nimbra::platform::Platform base = real.platform();
   const nimbra::platform::Platform platform{base.registry, base.files, boxes, base.processes,
-                                            base.system,   base.clock, base.resources};
+                                            base.system,   base.clock, base.resources, base.watchdog};
   nimbra::Settings settings;
   settings.englishTitle = "Nimbra update";
 

@@ -30,9 +30,8 @@ std::string BoxKind(std::uint32_t style) {
 
 }  // namespace
 
-template <typename Show>
 int BoxGate::pass(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
-                  Show show) {
+                  std::optional<std::uint16_t> language) {
   const bool question = IsQuestion(style);
   const platform::BoxText said = SystemText(BoxKind(style) + " \"") + caption + SystemText("\": ") + text;
   if (quiet_) {
@@ -42,18 +41,24 @@ int BoxGate::pass(const platform::BoxText& text, const platform::BoxText& captio
   // An error is recorded before it is shown: a run ended while its box is
   // still open has logged it all the same.
   if (!question) log_.record(said);
-  const int answer = show();
+  const int answer = show(text, caption, style, language);
   if (question) log_.record(said + SystemText(" -> " + AnswerName(answer)));
   return answer;
 }
 
+int BoxGate::show(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
+                  std::optional<std::uint16_t> language) {
+  const platform::PausedWatchdog paused(watchdog_);
+  return language ? boxes_.messageBoxEx(text, caption, style, *language) : boxes_.messageBox(text, caption, style);
+}
+
 int BoxGate::messageBox(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style) {
-  return pass(text, caption, style, [&] { return boxes_.messageBox(text, caption, style); });
+  return pass(text, caption, style, std::nullopt);
 }
 
 int BoxGate::messageBoxEx(const platform::BoxText& text, const platform::BoxText& caption, std::uint32_t style,
                           std::uint16_t language) {
-  return pass(text, caption, style, [&] { return boxes_.messageBoxEx(text, caption, style, language); });
+  return pass(text, caption, style, language);
 }
 
 }  // namespace nimbra

@@ -35,8 +35,9 @@ bool IsLogFileName(std::string_view path) {
   return EqualIgnoringAsciiCase(extension, ".log") || EqualIgnoringAsciiCase(extension, ".txt");
 }
 
-RunLog::RunLog(platform::Platform& platform, std::string_view path)
-    : clock_(&platform.clock), system_(&platform.system) {
+void RunLog::open(platform::Platform& platform, std::string_view path) {
+  clock_ = &platform.clock;
+  system_ = &platform.system;
   if (!IsLogFileName(path) || !platform::IsDriveOrShareFilePath(path)) return;
   std::unique_ptr<platform::File> file = platform.files.openForAppend(path);
   if (file && HoldsNothingButThisLog(*file)) file_ = std::move(file);

@@ -11,6 +11,7 @@
 // and the run goes on without a log.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string_view>
 
@@ -23,12 +24,14 @@ bool IsLogFileName(std::string_view path);
 
 class RunLog {
  public:
-  // A log that records nothing.
+  // A log that records nothing (until opened).
   RunLog() = default;
+  RunLog(platform::Platform& platform, std::string_view path) { open(platform, path); }
   // Appends to the file at path (see FileSystem::openForAppend); records
   // nothing when it cannot be opened or may not be written (above). A path
-  // of another form is refused before anything opens it.
-  RunLog(platform::Platform& platform, std::string_view path);
+  // of another form is refused before anything opens it. Once only, before
+  // any record.
+  void open(platform::Platform& platform, std::string_view path);
 
   bool enabled() const { return file_ != nullptr; }
 
@@ -38,10 +41,18 @@ class RunLog {
   void record(std::string_view ansiRecord);
   void record(const platform::BoxText& text);
 
+  // Where the run stands, for a record made from another thread (the
+  // watchdog's): a string literal that reads after "while", e.g. "reading
+  // the language files". Records, and the step, may come from two threads at
+  // once: each record is one append of its own.
+  void atStep(const char* step) { step_.store(step, std::memory_order_relaxed); }
+  const char* step() const { return step_.load(std::memory_order_relaxed); }
+
  private:
   std::unique_ptr<platform::File> file_;
   platform::Clock* clock_ = nullptr;
   platform::SystemInfo* system_ = nullptr;
+  std::atomic<const char*> step_{"starting up"};
 };
 
 }  // namespace nimbra

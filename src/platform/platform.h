@@ -9,6 +9,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
+#include "platform/watchdog.h"
 
 namespace nimbra::platform {
 
@@ -20,6 +21,7 @@ struct Platform {
   SystemInfo& system;
   Clock& clock;
   ModuleResources& resources;
+  Watchdog& watchdog;
 };
 
 }  // namespace nimbra::platform

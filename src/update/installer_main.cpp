@@ -4,6 +4,7 @@
 #include <string>
 
 #include "deployment/box_gate.h"
+#include "deployment/run_expiry.h"
 #include "deployment/run_options.h"
 #include "host/startup_settings.h"
 #include "lang/language_files.h"
@@ -26,7 +27,9 @@ ExitCode RunAndRelease(platform::Platform& platform, const CommandLineWords& wor
   StartupState state;
   InitStartupSettings(platform, state, words);
   LanguageFiles languages;
+  log.atStep("updating");
   ExitCode code = RunUpdate(platform, state, languages, configuration, log, earned, quiet);
+  log.atStep("releasing");
   // The language tables go first, then the start-up settings: the reverse of their start.
   languages = LanguageFiles();
   ReleaseStartupSettings(state);
@@ -63,13 +66,28 @@ ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine
     ShowUsage(platform.boxes, configuration, IsCyrillicUiLcid(platform.system.userDefaultLcid()));
     return ExitCode::Installed;
   }
-  RunLog log = options.logPath ? RunLog(platform, *options.logPath) : RunLog();
-  RecordTheStart(log, commandLine, configuration);
-  BoxGate gate(platform.boxes, log, options.quiet);
-  platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
-                           platform.system,   platform.clock, platform.resources};
-  const ExitCode code = RunAndReleaseCatching(gated, words, configuration, log, options.quiet);
-  log.record("exit code " + std::to_string(static_cast<int>(code)));
+  RunLog log;
+  RunExpiry expiry;
+  ExitCode code = ExitCode::Failed;
+  // Watched from before the log is opened: its open may block too.
+  auto run = [&] {
+    if (options.logPath) log.open(platform, *options.logPath);
+    expiry.recordIn(log);
+    RecordTheStart(log, commandLine, configuration);
+    BoxGate gate(platform.boxes, log, options.quiet, platform.watchdog);
+    platform::Platform gated{platform.registry, platform.files,  gate,           platform.processes,
+                             platform.system,   platform.clock, platform.resources, platform.watchdog};
+    code = RunAndReleaseCatching(gated, words, configuration, log, options.quiet);
+    log.record("exit code " + std::to_string(static_cast<int>(code)));
+  };
+  auto expire = [&] { expiry.expire(); };
+  if (!platform.watchdog.watch(kRunWorkBudgetMs, static_cast<std::uint32_t>(ExitCode::Failed),
+                               platform::Callback(run), platform::Callback(expire))) {
+    // Without a watchdog nothing would end a run that blocks: none starts.
+    if (options.logPath) log.open(platform, *options.logPath);
+    RecordTheStart(log, commandLine, configuration);
+    log.record("run not started: no watchdog thread");
+  }
   return code;
 }
 

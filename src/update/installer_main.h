@@ -13,7 +13,9 @@ namespace nimbra {
 
 // The command line's help words show the usage box and end with 0 before
 // anything else happens. Otherwise "log=PATH" opens the log, and "quiet"
-// (after "modest") keeps every box of the run from being shown.
+// (after "modest") keeps every box of the run from being shown. The run
+// works watched by platform.watchdog (see deployment/run_expiry.h); it does
+// not start when the watchdog has no thread for it.
 // Any exception, std::bad_alloc included, ends the run with ExitCode::Failed.
 ExitCode RunInstaller(platform::Platform& platform, std::string_view commandLine,
                       const InstallerConfiguration& configuration = {});

@@ -7,8 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "deployment/exit_code.h"
+#include "deployment/run_expiry.h"
 #include "platform/codes.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_system_info.h"
 #include "process_facts.h"
@@ -185,6 +188,36 @@ int askDesktopShell(char** argv) {
   return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written, nullptr) ? 0 : 2;
 }
 
+// --watchdog <ms> blocked|paused <log>: works watched by the real watchdog
+// for that long, as a run does: blocks for ever in a read of a pipe that
+// nobody writes, or pauses it (a box is up) for twice as long and ends.
+int runWatched(char** argv) {
+  Win32Platform real;
+  platform::Platform platform = real.platform();
+  RunLog log(platform, argv[4]);
+  RunExpiry expiry;
+  expiry.recordIn(log);
+  log.atStep("reading a pipe that nobody writes");
+  const DWORD budgetMs = std::stoul(argv[2]);
+  auto work = [&] {
+    if (std::string_view(argv[3]) == "paused") {
+      const platform::PausedWatchdog paused(platform.watchdog);
+      ::Sleep(2 * budgetMs);
+      return;
+    }
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    char byte = 0;
+    DWORD got = 0;
+    if (::CreatePipe(&read, &write, nullptr, 0)) ::ReadFile(read, &byte, 1, &got, nullptr);
+  };
+  auto expire = [&] { expiry.expire(); };
+  return platform.watchdog.watch(budgetMs, static_cast<std::uint32_t>(ExitCode::Failed), platform::Callback(work),
+                                 platform::Callback(expire))
+             ? 0
+             : 2;
+}
+
 }  // namespace
 
 std::optional<int> runChildRole(int argc, char** argv) {
@@ -202,6 +235,7 @@ std::optional<int> runChildRole(int argc, char** argv) {
   if (role == "--write-to-handle" && argc == 4) return writeToHandle(argv);
   if (role == "--write-parent" && argc == 3) return writeParent(argv);
   if (role == "--desktop-shell" && argc == 5) return askDesktopShell(argv);
+  if (role == "--watchdog" && argc == 5) return runWatched(argv);
   return std::nullopt;
 }
 

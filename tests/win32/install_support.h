@@ -58,7 +58,7 @@ class InstallPlatform {
  public:
   platform::Platform platform() {
     platform::Platform real = real_.platform();
-    return {real.registry, real.files, boxes, real.processes, real.system, clock, real.resources};
+    return {real.registry, real.files, boxes, real.processes, real.system, clock, real.resources, real.watchdog};
   }
 
   CountingClock clock;

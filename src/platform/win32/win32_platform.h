@@ -11,6 +11,7 @@
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
+#include "platform/win32/win32_watchdog.h"
 
 namespace nimbra::win32 {
 
@@ -21,7 +22,7 @@ class Win32Platform {
   Win32Platform& operator=(const Win32Platform&) = delete;
 
   platform::Platform platform() {
-    return {registry_, files_, boxes_, processes_, system_, clock_, resources_};
+    return {registry_, files_, boxes_, processes_, system_, clock_, resources_, watchdog_};
   }
 
  private:
@@ -32,6 +33,7 @@ class Win32Platform {
   Win32SystemInfo system_;
   Win32Clock clock_;
   Win32ModuleResources resources_;
+  Win32Watchdog watchdog_;
 };
 
 }  // namespace nimbra::win32

@@ -16,6 +16,7 @@
 #include "fake/fake_processes.h"
 #include "fake/fake_registry.h"
 #include "fake/fake_system_info.h"
+#include "fake/fake_watchdog.h"
 #include "fake/fault_plan.h"
 #include "platform/platform.h"
 
@@ -30,8 +31,9 @@ struct FakeWorld {
   FakeProcesses processes{faults, files};
   FakeSystemInfo system;
   FakeModuleResources resources{faults};
+  FakeWatchdog watchdog;
 
-  platform::Platform platform() { return {registry, files, boxes, processes, system, clock, resources}; }
+  platform::Platform platform() { return {registry, files, boxes, processes, system, clock, resources, watchdog}; }
 };
 
 }  // namespace nimbra::fake

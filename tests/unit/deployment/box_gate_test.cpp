@@ -22,7 +22,7 @@ class Gate : public ::testing::Test {
 };
 
 TEST_F(Gate, AQuietRunShowsNoBoxAnswersNoAndRecordsWhatItWouldHaveShown) {
-  BoxGate gate(world.boxes, log, /*quiet=*/true);
+  BoxGate gate(world.boxes, log, /*quiet=*/true, world.watchdog);
   EXPECT_EQ(gate.messageBox(SystemText("Can't install file C:\\N\\dwix.cok"), SystemText("Nimbra update"), win::kErrorBoxStyle), win::kIdOk);
   EXPECT_EQ(gate.messageBoxEx(SystemText("Install?"), SystemText("Sound pack"), win::kQuestionBoxStyle, 1033), win::kIdNo);
   EXPECT_TRUE(world.boxes.shown.empty());
@@ -32,7 +32,7 @@ TEST_F(Gate, AQuietRunShowsNoBoxAnswersNoAndRecordsWhatItWouldHaveShown) {
 }
 
 TEST_F(Gate, AnOrdinaryRunShowsEveryBoxUnchangedAndRecordsEachAnswer) {
-  BoxGate gate(world.boxes, log, /*quiet=*/false);
+  BoxGate gate(world.boxes, log, /*quiet=*/false, world.watchdog);
   world.boxes.answers = {win::kIdYes, win::kIdNo, win::kIdOk};
   EXPECT_EQ(gate.messageBoxEx(SystemText("Install?\r\nSure?"), SystemText("Sound pack"), win::kQuestionBoxStyle, 1049), win::kIdYes);
   EXPECT_EQ(gate.messageBox(SystemText("Start?"), SystemText("Live Update"), win::kQuestionBoxStyle), win::kIdNo);
@@ -50,7 +50,7 @@ TEST_F(Gate, AnOrdinaryRunShowsEveryBoxUnchangedAndRecordsEachAnswer) {
 
 TEST_F(Gate, WithoutALogTheBoxesAreShownAsBefore) {
   RunLog none;
-  BoxGate gate(world.boxes, none, /*quiet=*/false);
+  BoxGate gate(world.boxes, none, /*quiet=*/false, world.watchdog);
   world.boxes.answers = {win::kIdYes};
   EXPECT_EQ(gate.messageBox(SystemText("Start?"), SystemText("Live Update"), win::kQuestionBoxStyle), win::kIdYes);
   EXPECT_EQ(world.boxes.shown.size(), 1u);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "deployment/log_line.h"
+#include "deployment/run_expiry.h"
 #include "fake/fake_world.h"
 #include "platform/path_form.h"
 
@@ -93,6 +94,22 @@ TEST_F(RunLogOnFakes, ALogThatCannotBeOpenedRecordsNothingAndCreatesNothing) {
   EXPECT_EQ(world.files.listTree("C:\\Logs"), std::vector<std::string>{"C:\\Logs\\folder.log"});
   RunLog none;
   none.record("nowhere");
+}
+
+// The watchdog's record of a run that did not end, made on its own thread.
+TEST_F(RunLogOnFakes, AnExpiryRecordsWhereTheRunStoodOnceTheLogIsOpen) {
+  RunLog log;
+  RunExpiry expiry;
+  expiry.expire();  // the log is still being opened: nowhere to record
+  log.open(platform, "C:\\Logs\\pack.log");
+  expiry.recordIn(log);
+  expiry.expire();
+  log.atStep("reading the language files");
+  expiry.expire();
+  const std::string stopped =
+      "2026-12-08T11:47:26.000+01:00 run stopped: no end after 10 minutes of work outside any box, while ";
+  EXPECT_EQ(world.files.contents("C:\\Logs\\pack.log"),
+            stopped + "starting up\r\n" + stopped + "reading the language files\r\n");
 }
 
 // The path comes from a command line that an unelevated program may have written.

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "deployment/run_expiry.h"
 #include "fake/carried_pack.h"
 #include "fake/fake_world.h"
 #include "platform/codes.h"
@@ -40,12 +41,19 @@ TEST_F(InstallerMain, ModestRunAppFromTheCommandLineInstallsAndStartsNimbraWitho
   EXPECT_EQ(world.files.openFiles(), 0);
 }
 
-TEST_F(InstallerMain, WithoutArgumentsTheRunIsInteractive) {
+TEST_F(InstallerMain, WithoutArgumentsTheRunIsInteractiveAndItsBoxIsNotTimed) {
   world.boxes.answers = {win::kIdNo};
+  bool watchedAndPaused = false;
+  world.boxes.onShow = [&](const fake::BoxRecord&) {
+    watchedAndPaused = world.watchdog.watching && world.watchdog.paused;
+  };
   EXPECT_EQ(RunInstaller(platform, "\"C:\\Users\\me\\Downloads\\nimbra-pack-update.exe\""), ExitCode::Declined);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].style, win::kQuestionBoxStyle);
   EXPECT_FALSE(world.files.exists("C:\\Program Files\\Nimbra\\dwix.cok"));
+  EXPECT_TRUE(watchedAndPaused);
+  EXPECT_EQ(world.watchdog.budgetMs, kRunWorkBudgetMs);
+  EXPECT_FALSE(world.watchdog.watching || world.watchdog.paused);
 }
 
 constexpr char kProgram[] = "\"C:\\Users\\me\\Downloads\\nimbra-pack-update.exe\" ";
@@ -181,6 +189,33 @@ TEST_F(InstallerMain, TheLogOfADamagedInstallerHasBothChecksAndTheExitCode) {
   EXPECT_TRUE(world.boxes.shown.empty());
 }
 
+// The budget runs out in the middle of a quiet run (here: while it waits for
+// the held pack). The real watchdog ends the process there; the fake lets the
+// run go on, whose own last lines follow.
+TEST_F(InstallerMain, ARunThatDoesNotEndInTimeSaysSoInItsLogAndEndsWithTheFailureCode) {
+  world.files.addFile("C:\\Program Files\\Nimbra\\dwix.cok", "dwix\x25");
+  world.files.holdOpen("C:\\Program Files\\Nimbra\\dwix.cok");
+  world.clock.onSleep = [&] {
+    if (!world.watchdog.ranOut) world.watchdog.runOut();
+  };
+  RunInstaller(platform, std::string(kProgram) + "modest quiet log=C:\\pack.log");
+  EXPECT_TRUE(world.watchdog.ranOut);
+  EXPECT_EQ(world.watchdog.exitCode, static_cast<std::uint32_t>(ExitCode::Failed));
+  const std::string log = world.files.contents("C:\\pack.log").value_or("");
+  EXPECT_NE(log.find("+01:00 run stopped: no end after 10 minutes of work outside any box, while "), std::string::npos)
+      << log;
+}
+
+TEST_F(InstallerMain, WithoutAWatchdogNoRunStarts) {
+  world.watchdog.noThread = true;
+  EXPECT_EQ(RunInstaller(platform, std::string(kProgram) + "modest log=C:\\pack.log"), ExitCode::Failed);
+  EXPECT_NE(world.files.contents("C:\\pack.log").value_or("").find(" run not started: no watchdog thread\r\n"),
+            std::string::npos);
+  EXPECT_FALSE(world.files.exists("C:\\Program Files\\Nimbra\\dwix.cok"));
+  EXPECT_TRUE(world.boxes.shown.empty());
+  EXPECT_TRUE(world.registry.log().empty());
+}
+
 // A lack of memory anywhere (here: while the first question is shown) ends the
 // run with the code for any other failure, never through abort() and its 3,
 // and releases every key and file on the way out.
@@ -189,6 +224,7 @@ TEST_F(InstallerMain, AnExceptionEndsTheRunAsAFailure) {
   EXPECT_EQ(RunInstaller(platform, "nimbra-pack-update.exe"), ExitCode::Failed);
   EXPECT_EQ(world.registry.openKeys(), 0);
   EXPECT_EQ(world.files.openFiles(), 0);
+  EXPECT_FALSE(world.watchdog.paused);
 }
 
 // After the write the pack is in place: a failure then (here: while the final

@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   platform::Platform base = real.platform();
   CountingProcesses processes(base.processes);
   platform::Platform counted{base.registry, base.files, base.boxes, processes, base.system, base.clock,
-                             base.resources};
+                             base.resources, base.watchdog};
 
   StartupState state;
   LARGE_INTEGER start;
