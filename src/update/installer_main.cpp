@@ -27,7 +27,6 @@ ExitCode RunAndRelease(platform::Platform& platform, const CommandLineWords& wor
   StartupState state;
   InitStartupSettings(platform, state, words);
   LanguageFiles languages;
-  log.atStep("updating");
   ExitCode code = RunUpdate(platform, state, languages, configuration, log, earned, quiet);
   log.atStep("releasing");
   // The language tables go first, then the start-up settings: the reverse of their start.

@@ -301,13 +301,19 @@ ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFi
                    const InstallerConfiguration& configuration, RunLog& log, ExitCode& earned, bool quiet) {
   RunContext run{platform, state.settings, *state.registry, state.random, configuration, log, quiet};
   NameTheProduct(run.settings, configuration);
+  // Each step is named for the watchdog's record, should the run not end.
+  log.atStep("finding Nimbra's folder");
   if (!FindInstallation(run)) return ExitCode::Failed;
+  log.atStep("opening the folder");
   if (!OpenInstallation(run)) return ExitCode::NotInstalled;
+  log.atStep("reading the language files");
   if (!LoadLanguageFiles(platform, run.settings, run.registry, *run.installation, languages)) return ExitCode::Failed;
   MessageCatalogue catalogue(platform, run.settings, languages);
   if (!HasAdministratorRights(run, catalogue)) return ExitCode::NotAdministrator;
   CloseRunningNimbra(run);
+  log.atStep("probing the installed pack");
   if (auto stopped = AskToInstall(run, catalogue)) return *stopped;
+  log.atStep("writing the pack");
   const ExitCode installed = InstallPack(run);
   earned = installed;
   // A damaged installer changed nothing: nothing to record and nothing to
@@ -319,7 +325,9 @@ ExitCode RunUpdate(platform::Platform& platform, StartupState& state, LanguageFi
   // A replacement at the restart is the update done, a restart pending: it
   // is recorded as one.
   const bool packWritten = installed == ExitCode::Installed || installed == ExitCode::RestartRequired;
+  log.atStep("measuring the folder");
   RecordInstallation(run, packWritten);
+  log.atStep("starting Nimbra");
   Finish(run, catalogue, packWritten);
   return installed;
 }

@@ -138,8 +138,8 @@ TEST_F(LangFilesTest, ALookupSharesTheFileWithReadersButNotWithWriters) {
 TEST_F(LangFilesTest, AFolderNamedLikeALanguageFileFailsTheLoadWithItsBoxes) {
   ASSERT_TRUE(::CreateDirectoryA((folder + "language\\broken.lng").c_str(), nullptr));
   testing::RecordingBoxes boxes;
-  platform::Platform recorded{platform.registry, platform.files, boxes,          platform.processes,
-                              platform.system,   platform.clock, platform.resources};
+  platform::Platform recorded{platform.registry, platform.files,     boxes,           platform.processes,
+                              platform.system,   platform.clock,     platform.resources, platform.watchdog};
   EXPECT_FALSE(loadWith(recorded));
   ASSERT_EQ(boxes.texts.size(), 4u);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(boxes.texts[i], "Can't handle the language support file broken.lng");

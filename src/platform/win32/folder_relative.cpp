@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/loaded_function.h"
+#include "platform/win32/wide_text.h"
 
 namespace nimbra::win32 {
 namespace {
@@ -105,7 +106,7 @@ bool MarkForDeletion(HANDLE file) {
   return NT_SUCCESS(setInformation(file, &status, &disposition, sizeof disposition, FileDispositionInformation));
 }
 
-bool ListFolder(HANDLE folder, const std::function<bool(const ListedEntry&)>& found) {
+bool ListFolder(HANDLE folder, std::size_t most, std::vector<platform::DirectoryEntry>& entries) {
   static auto* const queryDirectory = Ntdll<NtQueryDirectoryFileFunction>("NtQueryDirectoryFile");
   if (!queryDirectory) return false;
   // 64 KiB holds hundreds of entries a call; ULONG-aligned, as the entries are.
@@ -121,9 +122,10 @@ bool ListFolder(HANDLE folder, const std::function<bool(const ListedEntry&)>& fo
     for (ULONG offset = 0;;) {
       const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(bytes + offset);
       const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-      if (name != L"." && name != L".." &&
-          !found({std::wstring(name), entry->FileAttributes, static_cast<std::uint64_t>(entry->EndOfFile.QuadPart)}))
-        return true;
+      if (entries.size() == most) return true;
+      if (name != L"." && name != L"..")
+        entries.push_back({WideToAnsi(name), entry->FileAttributes,
+                           static_cast<std::uint64_t>(entry->EndOfFile.QuadPart)});
       if (entry->NextEntryOffset == 0) break;
       offset += entry->NextEntryOffset;
     }

@@ -7,10 +7,11 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/files.h"
 #include "platform/win32/handles.h"
 
 namespace nimbra::win32 {
@@ -36,16 +37,9 @@ DWORD RenameInFolder(HANDLE file, HANDLE folder, std::wstring_view name);
 // Deletes the open file (opened with DELETE) once its last handle closes.
 bool MarkForDeletion(HANDLE file);
 
-// One entry of a folder as the system lists it.
-struct ListedEntry {
-  std::wstring name;
-  DWORD attributes = 0;
-  std::uint64_t size = 0;
-};
-
-// Lists the folder (opened with FILE_LIST_DIRECTORY), from its first entry,
-// "." and ".." left out; found is called for each until it answers false.
-// False when the listing failed before its end.
-bool ListFolder(HANDLE folder, const std::function<bool(const ListedEntry&)>& found);
+// Lists the folder (opened with FILE_LIST_DIRECTORY) from its first entry
+// into entries, "." and ".." left out, names in the ANSI code page, until
+// `most` are there. False when the listing failed before its end.
+bool ListFolder(HANDLE folder, std::size_t most, std::vector<platform::DirectoryEntry>& entries);
 
 }  // namespace nimbra::win32

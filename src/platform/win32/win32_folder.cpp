@@ -86,10 +86,7 @@ class Win32Folder final : public platform::Folder {
     // shows it again, without what was created in the folder since.
     const RelativeOpen listing =
         OpenInFolder(handle_.get(), L"", kFolderAccess, kFolderShare, FILE_OPEN, FILE_DIRECTORY_FILE);
-    ListFolder(listing.handle ? listing.handle.get() : handle_.get(), [&](const ListedEntry& entry) {
-      entries.push_back({WideToAnsi(entry.name), entry.attributes, entry.size});
-      return entries.size() < most;
-    });
+    ListFolder(listing.handle ? listing.handle.get() : handle_.get(), most, entries);
     return entries;
   }
 

@@ -202,7 +202,8 @@ TEST_F(InstallerMain, ARunThatDoesNotEndInTimeSaysSoInItsLogAndEndsWithTheFailur
   EXPECT_TRUE(world.watchdog.ranOut);
   EXPECT_EQ(world.watchdog.exitCode, static_cast<std::uint32_t>(ExitCode::Failed));
   const std::string log = world.files.contents("C:\\pack.log").value_or("");
-  EXPECT_NE(log.find("+01:00 run stopped: no end after 10 minutes of work outside any box, while "), std::string::npos)
+  EXPECT_NE(log.find("+01:00 run stopped: no end after 10 minutes of work outside any box, while writing the pack\r\n"),
+            std::string::npos)
       << log;
 }
 
