@@ -294,19 +294,28 @@ class UntrustedInputs(UpdateRunTestCase):
         # A link to an endless device, listed as a language file and chosen by "LangFile".
         os.symlink("/dev/zero", self.install.path("language/zero.lng"))
         self.set_lang_file("zero.lng")
+        self.assertEndsAtOnceWithTheError("zero.lng")
+
+    def test_a_language_file_that_is_a_fifo_ends_the_run_at_once_with_a_clear_error(self):
+        # A pipe with no writer: an open or a read of it would wait for one for ever.
+        os.mkfifo(self.install.path("language/pipe.lng"))
+        self.set_lang_file("pipe.lng")
+        self.assertEndsAtOnceWithTheError("pipe.lng")
+
+    def assertEndsAtOnceWithTheError(self, name):
         for arguments, answers in ((("modest", "quiet"), []), ((), [OK] * 8)):
             started = time.monotonic()
             run = self.run_installer(*arguments, answers=answers, timeout_ms=60000)
             seconds = time.monotonic() - started
-            print("[figure] language file linked to /dev/zero, %s: %.1f s" % (" ".join(arguments) or "interactive",
-                                                                              seconds))
+            print("[figure] language file %s, %s: %.1f s" % (name, " ".join(arguments) or "interactive", seconds))
             self.assertEndedNormally(run, FAILED)
             self.assertLess(seconds, 30)
             self.assertNothingWritten(installed_version=5)
             if arguments:
                 self.assertNoBoxes(run)
             else:
-                self.assertEqual(run.boxes[-1].text_bytes, b"zero.lng file contains errors.\r\nPlease reinstall the program.")
+                self.assertEqual(run.boxes[-1].text_bytes,
+                                 name.encode() + b" file contains errors.\r\nPlease reinstall the program.")
 
 
 if __name__ == "__main__":
