@@ -148,7 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SharedRegistry registry(world.registry, win::kKeyAllAccess);
   LanguageFiles languages;
   platform::Platform platform = world.platform();
-  bool loaded = LoadLanguageFiles(platform, settings, registry, languages);
+  auto installation = world.files.openFolder(kFolder).folder;
+  check(installation != nullptr);
+  bool loaded = LoadLanguageFiles(platform, settings, registry, *installation, languages);
   if (!injectFault) check(world.boxes.shown.size() == (loaded ? 0u : 1u));
   if (loaded) check(languages.selectedIndex() >= 0);
 

@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LanguageFiles languages;
   platform::Platform platform = world.platform();
   MessageCatalogue catalogue(platform, settings, languages);
-  auto version = ProbeInstalledPackVersion(platform, settings, catalogue, path).version;
+  auto folder = world.files.openFolder("C:\\Nimbra").folder;
+  auto version = ProbeInstalledPackVersion(platform, settings, catalogue, *folder, "dwix.cok", path).version;
   check(version == expected);
   check(*version >= -kPackVersionBias && *version <= 255 - kPackVersionBias);
   check(CarriedPackIsOlder(*version, 6) == (*version > 6));
