@@ -36,6 +36,8 @@ inline constexpr std::uint32_t kShareNone = 0;
 inline constexpr std::uint32_t kShareRead = 1;
 inline constexpr std::uint32_t kShareWrite = 2;
 inline constexpr std::uint32_t kShareDelete = 4;
+// Keeps no one out: for a look that must neither wait nor get in the way.
+inline constexpr std::uint32_t kShareAll = kShareRead | kShareWrite | kShareDelete;
 
 // Registry value types and access rights.
 inline constexpr std::uint32_t kRegNone = 0;

@@ -52,7 +52,7 @@ PackPeek ProbeInstalledPackVersion(const platform::Platform& platform, const Set
 
 PackPeek PeekInstalledPackVersion(platform::Folder& folder, std::string_view name) {
   platform::OpenedFile opened = folder.openFile(name, platform::FileAccess::Read,
-                                               win::kShareRead | win::kShareWrite | win::kShareDelete,
+                                               win::kShareAll,
                                                platform::FileCreation::OpenExisting);
   if (!opened.file) return {std::nullopt, opened.error};
   return {VersionOf(*opened.file), 0};

@@ -80,7 +80,7 @@ bool FindInstallation(RunContext& run) {
 // there, else the Win32 error (a folder or a link of that name is refused).
 std::uint32_t LookUp(platform::Folder& folder, std::string_view name) {
   const platform::OpenedFile found =
-      folder.openFile(name, platform::FileAccess::Attributes, win::kShareRead | win::kShareWrite | win::kShareDelete,
+      folder.openFile(name, platform::FileAccess::Attributes, win::kShareAll,
                       platform::FileCreation::OpenExisting);
   return found.file ? 0 : found.error;
 }
